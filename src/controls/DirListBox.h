@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QListView>
+#include <map>
+#include <string>
+#include <vector>
+
+class KeyAdapter;
+class DirListModel;
+
+// The folder list: the path from "/" down to the current folder, then the folders inside it.
+// Double-clicking an entry opens it; a single click only highlights it.
+class DirListBox : public QListView {
+    Q_OBJECT
+public:
+    explicit DirListBox(QWidget* parent = nullptr);
+    ~DirListBox() override;
+
+    // The current folder, without a closing "/" except at "/".
+    const std::string& path() const { return m_path; }
+    // Moves to folder and raises Change when the path really changes. Returns false and changes
+    // nothing when folder is not a readable folder.
+    bool setPath(const std::string& folder);
+    // Moves to the folder last shown on the volume mounted at mountPoint (the mount point itself
+    // at first).
+    bool setDrive(const std::string& mountPoint);
+    // Reads the folders inside the current one again; the path stays.
+    void refresh();
+
+    int count() const;
+    // The full path of row index (ancestors first, then the folders inside), empty when out of
+    // range.
+    std::string entryPath(int index) const;
+    KeyAdapter* keys() const { return m_keys; }
+
+    // Lexical clean-up: absolute, no "." or ".." parts, no doubled or closing "/".
+    static std::string normalise(const std::string& folder);
+
+signals:
+    void Change();
+
+private:
+    void rebuild(const std::string& folder, std::vector<std::string> subfolders);
+
+    DirListModel* m_model;
+    KeyAdapter* m_keys;
+    std::string m_path;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/Volumes.h"
+
+#include <QComboBox>
+
+// The drive list: one entry per mounted volume. Picking one raises Change.
+class DriveListBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveListBox(QWidget* parent = nullptr);
+
+    // The selected volume's text, e.g. "/media/stick [BACKUP]".
+    QString drive() const { return currentText(); }
+    // The selected volume's mount point; empty when none is listed.
+    std::string mountPoint() const;
+    const std::vector<Volume>& volumes() const { return m_volumes; }
+
+    // Reads the mounted volumes again, keeping the selected one when it is still mounted.
+    void refresh();
+    // Shows the volume holding path without raising Change.
+    void showVolumeOf(const std::string& path);
+
+signals:
+    void Change();
+
+private:
+    void fill(const std::string& keep);
+
+    std::vector<Volume> m_volumes;
+    bool m_quiet = false;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "controls/ListBox.h"
+
+// The names of every non-folder entry in one folder (dot files included), sorted
+// case-insensitively.
+class FileListBox : public ListBox {
+    Q_OBJECT
+public:
+    explicit FileListBox(QWidget* parent = nullptr);
+
+    const std::string& path() const { return m_path; }
+    // Lists folder (a trailing "/" is optional). Returns false and changes nothing when it
+    // cannot be read.
+    bool setPath(const std::string& folder);
+    // Reads the folder again, keeping the selected name when it is still there.
+    void refresh();
+
+    // The folder with exactly one closing "/".
+    std::string folderWithSlash() const;
+
+private:
+    std::string m_path;
+};

@@ -1,0 +1,59 @@
+#include "controls/ListBox.h"
+
+#include "controls/KeyAdapter.h"
+
+#include <QMouseEvent>
+#include <utility>
+
+ListBox::ListBox(QWidget* parent) : QListView(parent), m_model(this), m_keys(new KeyAdapter(this)) {
+    setModel(&m_model);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_quiet && listIndex() >= 0)
+            emit Click();
+    });
+    // doubleClicked, not activated: activation also fires for Enter and, on some desktops, for a
+    // single click, and both mean something else here.
+    connect(this, &QAbstractItemView::doubleClicked, this, [this] { emit DblClick(); });
+}
+
+int ListBox::listIndex() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void ListBox::setListIndex(int index, bool quiet) {
+    const bool wasQuiet = std::exchange(m_quiet, quiet);
+    if (index < 0 || index >= count())
+        clearSelection();
+    else
+        selectionModel()->setCurrentIndex(m_model.index(index),
+                                          QItemSelectionModel::ClearAndSelect);
+    m_quiet = wasQuiet;
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    // A click on the entry that is selected already changes no selection, but is a click all the
+    // same.
+    const QModelIndex at = indexAt(event->position().toPoint());
+    const bool again = at.isValid() && event->button() == Qt::LeftButton && at.row() == listIndex();
+    QListView::mousePressEvent(event);
+    if (again)
+        emit Click();
+}
+
+void ListBox::removeItem(int index) {
+    if (index >= 0 && index == listIndex()) {
+        const bool wasQuiet = std::exchange(m_quiet, true);
+        selectionModel()->clear();
+        m_quiet = wasQuiet;
+    }
+    m_model.removeAt(index);
+}
+
+void ListBox::clear() {
+    m_model.clear();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "controls/ByteListModel.h"
+
+#include <QListView>
+
+class KeyAdapter;
+
+// A single-selection list of byte strings with the events the windows handle: Click when the
+// user selects an entry (mouse or arrow keys, or clicks the selected one again), DblClick, and
+// the KeyPress / KeyUp pair of KeyAdapter.
+class ListBox : public QListView {
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget* parent = nullptr);
+
+    ByteListModel& items() { return m_model; }
+    const ByteListModel& items() const { return m_model; }
+    int count() const { return m_model.count(); }
+    std::string item(int index) const { return m_model.item(index); }
+
+    // The selected row, -1 when none is selected.
+    int listIndex() const;
+    // Selects index (none for -1). quiet selects without raising Click, as a refresh does.
+    void setListIndex(int index, bool quiet = false);
+    // The selected entry's text; empty when none is selected.
+    std::string selectedItem() const { return m_model.item(listIndex()); }
+
+    // Removes entry index; the ones behind it move up. When it was the selected one, no entry is
+    // selected afterwards (a plain view would select its neighbour).
+    void removeItem(int index);
+    // Removes every entry; none is selected afterwards.
+    void clear();
+
+    KeyAdapter* keys() const { return m_keys; }
+
+signals:
+    void Click();
+    void DblClick();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    ByteListModel m_model;
+    KeyAdapter* m_keys;
+    bool m_quiet = false;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// File attribute bits with the values the rest of the program (and Windows clients of a Samba
+// share) know them by.
+namespace FileAttr {
+inline constexpr uint32_t ReadOnly = 0x1;
+inline constexpr uint32_t Hidden = 0x2;
+inline constexpr uint32_t System = 0x4;
+inline constexpr uint32_t Directory = 0x10;
+inline constexpr uint32_t Archive = 0x20;
+inline constexpr uint32_t Normal = 0x80;
+inline constexpr uint32_t Compressed = 0x800;
+inline constexpr uint32_t Invalid = 0xFFFFFFFF;
+} // namespace FileAttr
+
+// Decodes a value of the user.DOSATTRIB extended attribute: the hex text form ("0x22", with or
+// without a NUL) or Samba's binary record of versions 1 to 5. Empty when it is neither.
+std::optional<uint32_t> ParseDosAttrib(std::string_view value);
+
+// The text form written back: "0x" followed by lower-case hex digits.
+std::string FormatDosAttrib(uint32_t bits);
+
+// Attribute bits of the file at path (symbolic links followed), FileAttr::Invalid when the file
+// cannot be examined.
+uint32_t GetFileAttributesA(const std::string& path);
+
+struct AttrResult {
+    bool ok = true;
+    std::string error; // one line, empty when ok
+    explicit operator bool() const { return ok; }
+};
+
+// Sets read-only, hidden, system and archive as given (Normal alone clears them all). Fails with a
+// description when the file is missing, or when hidden, system or archive must be stored on a
+// file system without extended attributes.
+AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes);

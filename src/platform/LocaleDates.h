@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+// The locale's general date: short date with a four-digit year, a blank, the long time without a
+// time-zone name; the date alone at exactly midnight. en_US: "3/14/2009 9:05:02 AM".
+QString GeneralDate(const QDateTime& when, const QLocale& locale = QLocale());

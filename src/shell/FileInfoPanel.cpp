@@ -1,0 +1,26 @@
+#include "shell/FileInfoPanel.h"
+
+#include "platform/DisplayText.h"
+#include "platform/FileTimes.h"
+#include "platform/LocaleDates.h"
+
+void FileInfoPanel::EnsureClosingSlash(std::string& folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+}
+
+std::optional<QString> FileInfoPanel::Text(const std::string& folder, const std::string& file,
+                                           const std::string& attributes) {
+    const QString crlf = QStringLiteral("\r\n");
+    QString text = QStringLiteral("Active Path: ") + DisplayText(folder) + crlf +
+                   QStringLiteral("Active File: ") + DisplayText(file) + crlf +
+                   QStringLiteral("Attribute: ") + DisplayText(attributes);
+    if (file.empty())
+        return text;
+    const std::optional<FileTimes> times = GetFileTimes(folder + file);
+    if (!times)
+        return std::nullopt;
+    return text + crlf + QStringLiteral(" Created: ") + GeneralDate(times->created) +
+           QStringLiteral(", Modify: ") + GeneralDate(times->modified) +
+           QStringLiteral(", Last Accessed: ") + GeneralDate(times->accessed);
+}

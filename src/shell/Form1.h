@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+class QLabel;
+class QPushButton;
+class DriveListBox;
+class DirListBox;
+class FileListBox;
+class ListBox;
+
+// The main window: drive, folder and file lists that browse together, the work list, the file
+// information panel and the end button.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* owner = nullptr);
+
+    void Form_Load();
+
+    // The window's controls, named as the handlers know them.
+    QLabel* Label1;
+    DirListBox* Dir1;
+    FileListBox* File1;
+    ListBox* List1; // the work list
+    DriveListBox* Drive1;
+    QLabel* Label2; // the file information panel
+    QPushButton* Command1;
+
+    const std::string& CurrentFolder() const { return m_CurrentFolder; }
+    const std::string& CurrentFile() const { return m_CurrentFile; }
+    const std::string& CurrentAttributes() const { return m_CurrentAttributes; }
+
+    // What the end button does; tests of other behaviour never press it, and one test runs it
+    // in a process of its own.
+    void Command1_Click();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void layOut();
+    void connectHandlers();
+
+    void Drive1_Change();
+    void Dir1_Change();
+    void ShowFileInfo();
+
+    // Work-list and file-list handlers (worklist/Form1WorkList.cpp).
+    void File1_Click();
+    void File1_DblClick();
+    void File1_KeyUp(int KeyCode, int Shift);
+    void List1_Click();
+
+    std::string m_CurrentFolder;
+    std::string m_CurrentFile;
+    std::string m_CurrentAttributes;
+};

@@ -1,0 +1,75 @@
+#include "shell/Module1.h"
+
+#include "platform/Attributes.h"
+#include "shell/App.h"
+
+#include <QApplication>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool HasDisplay() {
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int Module1::Run(int argc, char** argv) {
+    if (!HasDisplay()) {
+        std::fputs("Dexaro needs a graphical display: neither DISPLAY nor WAYLAND_DISPLAY is set "
+                   "(on a machine without one, try: xvfb-run make run).\n",
+                   stderr);
+        return 1;
+    }
+    // A copy that meets the file size limit must fail like any other copy, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("dexaro"));
+    App application;
+    Main();
+    return QApplication::exec();
+}
+
+void Module1::Main() {
+    App::instance().showBackForm();
+}
+
+std::string Module1::GetExtension(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    return dot == std::string::npos ? std::string() : path.substr(dot + 1);
+}
+
+std::string Module1::GetFileName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Module1::GetFolderPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string Module1::GetAttributeText(const std::string& path) {
+    const uint32_t a = GetFileAttributesA(path);
+    // A file gone since it was listed has no attributes to tell, not every one of them.
+    if (a == FileAttr::Invalid)
+        return {};
+    std::string text;
+    for (const auto& [bit, word] :
+         {std::pair{FileAttr::ReadOnly, "Read Only"}, std::pair{FileAttr::Compressed, "Compress"},
+          std::pair{FileAttr::Archive, "Archive"}, std::pair{FileAttr::Hidden, "Hidden"},
+          std::pair{FileAttr::System, "System"}}) {
+        if (a & bit) {
+            text += word;
+            text += "  ";
+        }
+    }
+    return text;
+}

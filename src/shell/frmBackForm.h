@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QWidget>
+
+// The full-screen background behind the main window: a green gradient with the product name and
+// version in the top-left corner.
+class frmBackForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmBackForm(QWidget* parent = nullptr);
+
+    // Covers the screen, sets the application title, loads the main window and puts its
+    // bottom-right corner on the screen's.
+    void Form_Load();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void PaintBackground(QPaintEvent* event);
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// A real temporary folder under $TMPDIR (or /tmp), removed with everything in it at the end.
+class TempDir {
+public:
+    explicit TempDir(const std::string& base = {});
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // The folder's path with a closing "/".
+    const std::string& path() const { return m_path; }
+    // path() + name
+    std::string operator/(std::string_view name) const { return m_path + std::string(name); }
+
+private:
+    std::string m_path;
+};
+
+// Writes bytes to a file, replacing it; fails the calling test when it cannot.
+void WriteFile(const std::string& path, std::string_view bytes);
+// The whole contents of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+void MakeFolder(const std::string& path);
+// Removes a tree (used for clean-up only).
+void RemoveTree(const std::string& path);
+// The fixture folder that ships with the tests.
+std::string FixturePath(std::string_view relative);

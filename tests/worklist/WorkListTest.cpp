@@ -1,0 +1,133 @@
+#include "WidgetSupport.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+class WorkList : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            WriteFile(dir / name, name);
+        form->File1->refresh();
+        form->File1->setFocus();
+    }
+    std::vector<std::string> entries() const { return form->List1->items().items(); }
+};
+
+} // namespace
+
+TEST_F(WorkList, DoubleClickingAFileAppendsItsFullPathEveryTime) {
+    DoubleClickRow(form->File1, 1);
+    DoubleClickRow(form->File1, 1);
+    DoubleClickRow(form->File1, 0);
+    EXPECT_EQ(entries(), (std::vector<std::string>{dir / "b.txt", dir / "b.txt", dir / "a.txt"}));
+}
+
+TEST_F(WorkList, ShiftEnterGathersTheWholeFolderBehindWhatIsThere) {
+    DoubleClickRow(form->File1, 2);
+    TypeKey(form->File1, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(entries(), (std::vector<std::string>{dir / "c.txt", dir / "a.txt", dir / "b.txt",
+                                                   dir / "c.txt"}));
+    // The keypad's Enter is Enter too.
+    TypeKey(form->File1, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+    EXPECT_EQ(entries().size(), 7u);
+}
+
+TEST_F(WorkList, OnlyShiftAloneWithEnterGathers) {
+    TypeKey(form->File1, Qt::Key_Return);
+    TypeKey(form->File1, Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+    TypeKey(form->File1, Qt::Key_Return, Qt::AltModifier | Qt::ShiftModifier);
+    TypeKey(form->File1, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_TRUE(entries().empty());
+    // A held key acts once: auto-repeated releases are ignored.
+    QTest::sendKeyEvent(QTest::KeyAction::Press, form->File1, Qt::Key_Return, QString(),
+                        Qt::ShiftModifier);
+    QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_Return, Qt::ShiftModifier, QString(), true);
+    QApplication::sendEvent(form->File1, &repeat);
+    EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(WorkList, ShiftEnterInAnEmptyFolderAddsNothing) {
+    MakeFolder(dir / "empty");
+    ASSERT_TRUE(form->Dir1->setPath(dir / "empty"));
+    TypeKey(form->File1, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(WorkList, EntriesKeepTheExactBytesOfOddNames) {
+    const std::string odd = "r\xe9sum\xe9 \x01.txt";
+    WriteFile(dir / odd, "x");
+    form->File1->refresh();
+    DoubleClickRow(form->File1, RowOf(form->File1, odd));
+    ASSERT_EQ(entries().size(), 1u);
+    EXPECT_EQ(entries()[0], dir / odd);
+    // Shown, with the bytes that are not UTF-8 as Latin-1.
+    const QString shown = form->List1->model()->index(0, 0).data().toString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("r\u00e9sum\u00e9 \u0001.txt")));
+}
+
+TEST_F(WorkList, ClicksFeedThePanel) {
+    const std::string other = dir / "other/";
+    MakeFolder(other);
+    ASSERT_EQ(::chmod((dir / "b.txt").c_str(), 0444), 0);
+    form->File1->refresh();
+    TypeKey(form->File1, Qt::Key_Return, Qt::ShiftModifier);
+
+    // A click on an entry names the file and gives its times.
+    ClickRow(form->List1, 0);
+    EXPECT_EQ(form->CurrentFile(), "a.txt");
+    QStringList lines = panel().split("\r\n");
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[1], "Active File: a.txt");
+    EXPECT_TRUE(lines[3].startsWith(" Created: "));
+
+    // A click on a file changes only the attribute line.
+    ClickRow(form->File1, 1);
+    lines = panel().split("\r\n");
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[1], "Active File: a.txt");
+    EXPECT_EQ(lines[2], "Attribute: Read Only  ");
+
+    // After a change of folder the entries stay; the file line is empty, the attributes stay.
+    ASSERT_TRUE(form->Dir1->setPath(other));
+    EXPECT_EQ(entries().size(), 3u);
+    EXPECT_EQ(panel(), QString::fromStdString("Active Path: " + other +
+                                              "\r\nActive File: \r\nAttribute: Read Only  "));
+    // Clicking the entry that is still selected is a click all the same. Its name is looked up
+    // in the new folder, where there is no such file: the panel keeps its text.
+    const QString before = panel();
+    ClickRow(form->List1, 0);
+    EXPECT_EQ(form->CurrentFile(), "a.txt");
+    EXPECT_EQ(panel(), before);
+    // Arrow keys select, and so click, too.
+    form->List1->setFocus();
+    QTest::keyClick(form->List1, Qt::Key_Down);
+    EXPECT_EQ(form->CurrentFile(), "b.txt");
+}
+
+TEST_F(WorkList, HoldsFarMoreThan32767Entries) {
+    std::vector<std::string> many(40000, "x");
+    form->List1->items().append(dir.path(), many);
+    EXPECT_EQ(form->List1->count(), 40000);
+    form->List1->setListIndex(39999);
+    EXPECT_EQ(form->List1->listIndex(), 39999);
+    EXPECT_EQ(form->List1->selectedItem(), dir / "x");
+    EXPECT_EQ(form->List1->item(40000), "");
+    EXPECT_EQ(form->List1->item(-1), "");
+}
+
+TEST_F(WorkList, RemovingTheSelectedEntryLeavesNoneSelected) {
+    TypeKey(form->File1, Qt::Key_Return, Qt::ShiftModifier);
+    form->List1->setListIndex(1);
+    form->List1->removeItem(1);
+    EXPECT_EQ(form->List1->listIndex(), -1);
+    EXPECT_EQ(form->List1->selectedItem(), "");
+    // Removing another entry keeps the selection on its entry.
+    form->List1->setListIndex(1);
+    form->List1->removeItem(0);
+    EXPECT_EQ(form->List1->selectedItem(), dir / "c.txt");
+    form->List1->clear();
+    EXPECT_EQ(form->List1->listIndex(), -1);
+}
