@@ -11,6 +11,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include <deque>
 #include <gtest/gtest.h>
 #include <memory>
 #include <unistd.h>
@@ -43,6 +44,26 @@ inline int RowOf(const ListBox* list, const std::string& text) {
     return -1;
 }
 
+// Records every box instead of showing it; input boxes take their answers from a queue.
+class RecordingMessages : public Messages {
+public:
+    void message(const std::string& text) override { shown.push_back(text); }
+    std::string input(const QString& prompt) override {
+        prompts.push_back(prompt);
+        if (answers.empty())
+            return {};
+        std::string answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void beep() override { ++beeps; }
+
+    std::vector<std::string> shown;
+    std::vector<QString> prompts;
+    std::deque<std::string> answers;
+    int beeps = 0;
+};
+
 // The main window started in a folder of the test's own: the process's current folder is moved
 // there first, as the program starts in its current folder.
 class MainWindowTest : public ::testing::Test {
@@ -51,6 +72,9 @@ protected:
         m_previous = ::get_current_dir_name();
         ASSERT_EQ(::chdir(dir.path().c_str()), 0);
         app = std::make_unique<App>();
+        auto recording = std::make_unique<RecordingMessages>();
+        messages = recording.get();
+        app->setMessages(std::move(recording));
         form = app->loadForm1(nullptr);
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
@@ -68,6 +92,7 @@ protected:
     TempDir dir;
     std::unique_ptr<App> app;
     Form1* form = nullptr;
+    RecordingMessages* messages = nullptr;
 
 private:
     char* m_previous = nullptr;

@@ -4,7 +4,15 @@
 
 #include <algorithm>
 
-FileListBox::FileListBox(QWidget* parent) : ListBox(parent) {}
+namespace {
+// Long enough to keep a batch linear, short enough that the list visibly follows it.
+constexpr int kRefreshSpacingMs = 40;
+} // namespace
+
+FileListBox::FileListBox(QWidget* parent) : ListBox(parent) {
+    m_pendingRefresh.setSingleShot(true);
+    connect(&m_pendingRefresh, &QTimer::timeout, this, &FileListBox::refresh);
+}
 
 bool FileListBox::setPath(const std::string& folder) {
     FolderListing listing = ListFolder(folder, ListWhat::Files);
@@ -16,6 +24,8 @@ bool FileListBox::setPath(const std::string& folder) {
 }
 
 void FileListBox::refresh() {
+    m_pendingRefresh.stop();
+    m_sinceRefresh.start();
     const std::string selected = selectedItem();
     FolderListing listing = ListFolder(m_path, ListWhat::Files);
     if (listing.error)
@@ -33,4 +43,16 @@ std::string FileListBox::folderWithSlash() const {
     if (!m_path.empty() && m_path.back() == '/')
         return m_path;
     return m_path + '/';
+}
+
+void FileListBox::refreshSoon() {
+    if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kRefreshSpacingMs)
+        refresh();
+    else if (!m_pendingRefresh.isActive())
+        m_pendingRefresh.start(kRefreshSpacingMs - static_cast<int>(m_sinceRefresh.elapsed()));
+}
+
+void FileListBox::refreshNowIfPending() {
+    if (m_pendingRefresh.isActive())
+        refresh();
 }

@@ -2,6 +2,9 @@
 
 #include "controls/ListBox.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 // The names of every non-folder entry in one folder (dot files included), sorted
 // case-insensitively.
 class FileListBox : public ListBox {
@@ -16,9 +19,17 @@ public:
     // Reads the folder again, keeping the selected name when it is still there.
     void refresh();
 
+    // Refreshes now, or, when the last refresh was moments ago, a little later: a batch that asks
+    // after every file still shows the folder changing without re-reading it thousands of times.
+    void refreshSoon();
+    // Carries out a refresh that refreshSoon put off.
+    void refreshNowIfPending();
+
     // The folder with exactly one closing "/".
     std::string folderWithSlash() const;
 
 private:
     std::string m_path;
+    QElapsedTimer m_sinceRefresh;
+    QTimer m_pendingRefresh;
 };

@@ -38,3 +38,7 @@ Form1* App::loadForm1(QWidget* owner) {
     }
     return m_form1;
 }
+
+QWidget* App::load(ToolWindow) {
+    return nullptr;
+}

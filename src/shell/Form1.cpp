@@ -6,6 +6,7 @@
 #include "controls/KeyAdapter.h"
 #include "controls/ListBox.h"
 #include "platform/DisplayText.h"
+#include "shell/App.h"
 #include "shell/FileInfoPanel.h"
 #include "shell/Twips.h"
 
@@ -107,6 +108,10 @@ void Form1::connectHandlers() {
     connect(File1, &ListBox::DblClick, this, &Form1::File1_DblClick);
     connect(File1->keys(), &KeyAdapter::KeyUp, this, &Form1::File1_KeyUp);
     connect(List1, &ListBox::Click, this, &Form1::List1_Click);
+    connect(List1->keys(), &KeyAdapter::KeyPress, this, &Form1::List1_KeyPress);
+    connect(List1->keys(), &KeyAdapter::KeyUp, this, &Form1::List1_KeyUp);
+    connect(Dir1->keys(), &KeyAdapter::KeyPress, this, &Form1::Dir1_KeyPress);
+    connect(Dir1->keys(), &KeyAdapter::KeyUp, this, &Form1::Dir1_KeyUp);
 }
 
 void Form1::paintEvent(QPaintEvent*) {
@@ -152,4 +157,24 @@ void Form1::ShowFileInfo() {
     FileInfoPanel::EnsureClosingSlash(m_CurrentFolder);
     if (const auto text = FileInfoPanel::Text(m_CurrentFolder, m_CurrentFile, m_CurrentAttributes))
         Label2->setText(*text);
+}
+
+void Form1::ShowToolWindow(ToolWindow window) {
+    QWidget* tool = App::instance().load(window);
+    if (!tool)
+        return;
+    // Directly above this window, 100 twips further left: its bottom edge on our top edge.
+    const QRect ours = frameGeometry();
+    tool->move(ours.left() - Twips::toPixels(100, Twips::dpi(this)),
+               ours.top() - tool->frameGeometry().height());
+    tool->show();
+}
+
+void Form1::ShowTextViewer() {
+    // The viewer windows come with a later step; until then there is nothing to show.
+    App::instance().load(ToolWindow::TextRead);
+}
+
+void Form1::ShowPictureViewer() {
+    App::instance().load(ToolWindow::Picture);
 }

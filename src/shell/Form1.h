@@ -9,6 +9,7 @@ class DriveListBox;
 class DirListBox;
 class FileListBox;
 class ListBox;
+enum class ToolWindow;
 
 // The main window: drive, folder and file lists that browse together, the work list, the file
 // information panel and the end button.
@@ -45,13 +46,34 @@ private:
 
     void Drive1_Change();
     void Dir1_Change();
+    void ShowPictureViewer();
+    void ShowTextViewer();
     void ShowFileInfo();
+
+    // Batch copy and move into the current folder (transfer/Form1Transfer.cpp).
+    void CopySelectedToFolder();
+    void CopyAllToFolder();
+    void MoveAllToFolder();
+    void MoveOneToFolder(const std::string& entry);
+    // Re-reads the file, folder and drive lists so that copied and moved files show at once.
+    void RefreshLists();
+
+    // Folder-list commands (shell/Form1FolderCommands.cpp).
+    void Dir1_KeyPress(int KeyAscii);
+    void Dir1_KeyUp(int KeyCode, int Shift);
+
+    // Loads a tool window, puts it directly above this one and shows it.
+    void ShowToolWindow(ToolWindow window);
 
     // Work-list and file-list handlers (worklist/Form1WorkList.cpp).
     void File1_Click();
     void File1_DblClick();
     void File1_KeyUp(int KeyCode, int Shift);
     void List1_Click();
+    void List1_KeyPress(int KeyAscii);
+    void List1_KeyUp(int KeyCode, int Shift);
+    void DeleteSelectedFile();
+    void BatchDelete();
 
     std::string m_CurrentFolder;
     std::string m_CurrentFile;

@@ -2,8 +2,13 @@
 
 #include "controls/FileListBox.h"
 #include "controls/KeyAdapter.h"
+#include "shell/App.h"
 #include "shell/Form1.h"
 #include "shell/Module1.h"
+#include "transfer/BatchTransfer.h"
+#include "worklist/ViewerTypes.h"
+
+#include <QCoreApplication>
 
 void Form1::File1_Click() {
     m_CurrentAttributes =
@@ -27,4 +32,90 @@ void Form1::File1_KeyUp(int KeyCode, int Shift) {
 void Form1::List1_Click() {
     m_CurrentFile = Module1::GetFileName(List1->selectedItem());
     ShowFileInfo();
+}
+
+void Form1::List1_KeyPress(int KeyAscii) {
+    const QString k = QString(QChar(static_cast<char16_t>(KeyAscii))).toUpper();
+    if (k == QLatin1String("S")) {
+        ShowToolWindow(ToolWindow::SortByCriteria);
+    } else if (k == QLatin1String("D")) {
+        ShowToolWindow(ToolWindow::MoveFileByDate);
+    } else if (k == QLatin1String("M")) {
+        if (List1->listIndex() >= 0) {
+            MoveOneToFolder(List1->selectedItem());
+            // The entry goes whether or not the move worked; the message told of a failure.
+            List1->removeItem(List1->listIndex());
+        }
+    } else if (k == QLatin1String("C")) {
+        if (List1->listIndex() >= 0)
+            List1->removeItem(List1->listIndex());
+    } else if (k == QLatin1String("R")) {
+        List1->clear();
+    } else if (k == QLatin1String("F")) {
+        if (List1->listIndex() >= 0)
+            CopySelectedToFolder();
+    }
+}
+
+void Form1::List1_KeyUp(int KeyCode, int Shift) {
+    switch (KeyCode) {
+    case ::KeyCode::F4:
+        ShowToolWindow(ToolWindow::BatchRenamer);
+        break;
+    case ::KeyCode::F9:
+        ShowToolWindow(ToolWindow::MoveByExtension);
+        break;
+    case ::KeyCode::Insert:
+        if (List1->listIndex() >= 0)
+            CopySelectedToFolder();
+        break;
+    case ::KeyCode::Enter:
+        switch (ViewerFor(List1->selectedItem())) {
+        case Viewer::Text:
+            ShowTextViewer();
+            break;
+        case Viewer::Picture:
+            ShowPictureViewer();
+            break;
+        case Viewer::None:
+            break;
+        }
+        break;
+    case ::KeyCode::Delete:
+        if (Shift == ShiftState::Ctrl)
+            BatchDelete();
+        else
+            DeleteSelectedFile();
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::DeleteSelectedFile() {
+    // No confirmation and no message: a failed delete is skipped, and the entry goes all the same.
+    BatchTransfer::DeleteFile(List1->selectedItem());
+    List1->removeItem(List1->listIndex());
+    File1->refresh();
+}
+
+void Form1::BatchDelete() {
+    FailureLines failures;
+    // The bound is read once. Other handlers run while this one yields and may shorten the list:
+    // entries past its end read as empty text, whose delete fails and is reported.
+    const int count = List1->count();
+    if (count == 0)
+        return;
+    for (int i = 0; i < count; ++i) {
+        const FileOps::Result result = BatchTransfer::DeleteFile(List1->item(i));
+        if (!result)
+            failures.addBare(result.error);
+        // The folder visibly shrinks; refreshes are spaced so that a long batch stays linear.
+        File1->refreshSoon();
+        QCoreApplication::processEvents();
+    }
+    File1->refreshNowIfPending();
+    if (failures.any())
+        App::instance().messages().message(failures.message(Heading::BatchDelete));
+    List1->clear();
 }
