@@ -1,7 +1,16 @@
 #include "shell/App.h"
 
 #include "shell/Form1.h"
+#include "shell/ToolWindowBase.h"
 #include "shell/frmBackForm.h"
+#include "tools/frmBatchRenamer.h"
+#include "tools/frmMoveByExtension.h"
+#include "tools/frmMoveFileByDate.h"
+#include "tools/frmSortByCriteria.h"
+#include "viewers/frmCMDS.h"
+#include "viewers/frmFileAttr.h"
+#include "viewers/frmPicture.h"
+#include "viewers/frmTextRead.h"
 
 namespace {
 App* g_app = nullptr;
@@ -12,6 +21,8 @@ App::App() {
 }
 
 App::~App() {
+    for (auto& [kind, window] : m_windows)
+        delete window;
     delete m_backForm; // and the main window it owns
     delete m_form1;
     if (g_app == this)
@@ -39,6 +50,55 @@ Form1* App::loadForm1(QWidget* owner) {
     return m_form1;
 }
 
-QWidget* App::load(ToolWindow) {
-    return nullptr;
+
+ToolWindowBase* App::load(ToolWindow window) {
+    if (ToolWindowBase* existing = loaded(window))
+        return existing;
+    ToolWindowBase* created = nullptr;
+    switch (window) {
+    case ToolWindow::SortByCriteria:
+        created = new frmSortByCriteria();
+        break;
+    case ToolWindow::MoveFileByDate:
+        created = new frmMoveFileByDate();
+        break;
+    case ToolWindow::BatchRenamer:
+        created = new frmBatchRenamer();
+        break;
+    case ToolWindow::MoveByExtension:
+        created = new frmMoveByExtension();
+        break;
+    case ToolWindow::TextRead:
+        created = new frmTextRead();
+        break;
+    case ToolWindow::Picture:
+        created = new frmPicture();
+        break;
+    case ToolWindow::FileAttr:
+        created = new frmFileAttr();
+        break;
+    case ToolWindow::CMDS:
+        created = new frmCMDS();
+        break;
+    }
+    m_windows[window] = created;
+    created->Form_Load();
+    return created;
+}
+
+ToolWindowBase* App::loaded(ToolWindow window) const {
+    const auto at = m_windows.find(window);
+    return at == m_windows.end() ? nullptr : at->second.data();
+}
+
+void App::unload(ToolWindow window) {
+    const auto at = m_windows.find(window);
+    if (at == m_windows.end())
+        return;
+    QPointer<ToolWindowBase> doomed = at->second;
+    m_windows.erase(at);
+    if (doomed) {
+        doomed->hide();
+        doomed->deleteLater();
+    }
 }

@@ -2,7 +2,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "shell/Form1.h"
 #include "shell/Messages.h"
@@ -17,7 +19,10 @@ enum class ToolWindow {
     TextRead,
     Picture,
     FileAttr,
+    CMDS,
 };
+
+class ToolWindowBase;
 
 // The one application object: it owns the windows, each a single instance, and the message
 // boxes. The program creates one in Module1::Run; tests create their own.
@@ -37,9 +42,18 @@ public:
     Form1* loadForm1(QWidget* owner);
     Form1* form1() const { return m_form1; }
 
-    // Loads a tool window when it is not loaded yet and returns it; null for a window this build
-    // does not have.
-    QWidget* load(ToolWindow window);
+    // Loads a tool window when it is not loaded yet (creating it and running its load handler)
+    // and returns it; a loaded window is returned as it is.
+    ToolWindowBase* load(ToolWindow window);
+    template <class Window> Window* load() { return static_cast<Window*>(load(Window::Kind)); }
+    // The window when it is loaded, else null.
+    ToolWindowBase* loaded(ToolWindow window) const;
+    // Hides the window at once and destroys it when control returns to the event loop, so a
+    // window may unload itself from inside its own handlers. A later load creates it afresh.
+    void unload(ToolWindow window);
+
+    // A window's target folder: kept here, outside the window, so it outlives unloading.
+    std::string& targetFolder(ToolWindow window) { return m_targetFolders[window]; }
 
     Messages& messages() { return *m_messages; }
     void setMessages(std::unique_ptr<Messages> messages) { m_messages = std::move(messages); }
@@ -48,4 +62,6 @@ private:
     QPointer<frmBackForm> m_backForm;
     QPointer<Form1> m_form1;
     std::unique_ptr<Messages> m_messages;
+    std::map<ToolWindow, QPointer<ToolWindowBase>> m_windows;
+    std::map<ToolWindow, std::string> m_targetFolders;
 };

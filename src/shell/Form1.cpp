@@ -8,6 +8,7 @@
 #include "platform/DisplayText.h"
 #include "shell/App.h"
 #include "shell/FileInfoPanel.h"
+#include "shell/ToolWindowBase.h"
 #include "shell/Twips.h"
 
 #include <QGuiApplication>

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QWidget>
+
+enum class ToolWindow;
+
+// What every tool and viewer window shares: a fixed client area designed in twips, the frame
+// rectangle drawn along its edge, loading and unloading through the application object, and the
+// rule that a window which itself held the focus unloads when it loses it.
+class ToolWindowBase : public QWidget {
+    Q_OBJECT
+public:
+    // clientWidth and clientHeight in twips. lostFocusRule: unload when the window itself loses
+    // the focus (every tool window but the command shell).
+    ToolWindowBase(ToolWindow kind, const QString& title, double clientWidth, double clientHeight,
+                   bool lostFocusRule = true);
+
+    ToolWindow kind() const { return m_kind; }
+
+    // The load handler: runs once, right after the window is created with every control at its
+    // design value.
+    virtual void Form_Load() {}
+
+    // Takes the window off the screen at once and destroys it once the current handler is done.
+    // Values kept outside the window (the sort windows' target folders) stay.
+    void unload();
+
+protected:
+    // Twips to this window's pixels.
+    QRect twips(double left, double top, double width, double height) const;
+    // The frame rectangle, in twips.
+    void setShape1(double left, double top, double width, double height);
+
+    void Form_LostFocus();
+
+    void focusOutEvent(QFocusEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    ToolWindow m_kind;
+    bool m_lostFocusRule;
+    QRect m_shape1;
+};

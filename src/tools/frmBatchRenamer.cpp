@@ -1,0 +1,3 @@
+#include "tools/frmBatchRenamer.h"
+
+frmBatchRenamer::frmBatchRenamer() : ToolWindowBase(Kind, QStringLiteral("Batch Renamer"), 7635, 3660) {}

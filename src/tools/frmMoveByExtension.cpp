@@ -1,0 +1,3 @@
+#include "tools/frmMoveByExtension.h"
+
+frmMoveByExtension::frmMoveByExtension() : ToolWindowBase(Kind, QString(), 8235, 3945) {}

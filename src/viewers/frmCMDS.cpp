@@ -1,0 +1,3 @@
+#include "viewers/frmCMDS.h"
+
+frmCMDS::frmCMDS() : ToolWindowBase(Kind, QStringLiteral("Autorun Shell"), 5550, 2865, false) {}

@@ -1,0 +1,3 @@
+#include "viewers/frmTextRead.h"
+
+frmTextRead::frmTextRead() : ToolWindowBase(Kind, QStringLiteral("Form2"), 7275, 4065) {}
