@@ -1,16 +1,73 @@
 #pragma once
 
-// Small helpers shared by the benchmarks: a wall clock, running a shell command, making files.
+// What the benchmarks share: making files, timing, running the standard tools, and comparing.
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace bench {
+
+[[noreturn]] inline void Die(const std::string& what) {
+    std::fprintf(stderr, "bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+inline std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+inline void Shell(const std::string& command) {
+    if (std::system(command.c_str()) != 0)
+        Die("failed: " + command);
+}
+
+inline void WriteBytes(const std::string& path, size_t size) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        Die(path + ": " + std::strerror(errno));
+    // Data that do not compress or deduplicate, so no layer below can cheat.
+    constexpr size_t kWord = sizeof(uint64_t);
+    std::vector<uint64_t> block(std::min<size_t>((size + kWord - 1) / kWord, 1 << 20));
+    static uint64_t x = 0x9E3779B97F4A7C15ull;
+    for (size_t done = 0; done < size;) {
+        const size_t chunk = std::min(size - done, block.size() * kWord);
+        for (size_t i = 0; i < (chunk + kWord - 1) / kWord; ++i) {
+            x ^= x << 13;
+            x ^= x >> 7;
+            x ^= x << 17;
+            block[i] = x;
+        }
+        if (::write(fd, block.data(), chunk) != static_cast<ssize_t>(chunk))
+            Die(path + ": short write");
+        done += chunk;
+    }
+    ::close(fd);
+}
+
+inline std::vector<std::string> MakeFiles(const std::string& folder, int count, size_t size) {
+    std::vector<std::string> names;
+    char name[32];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(name, sizeof name, "file%05d.dat", i);
+        names.emplace_back(name);
+        WriteBytes(folder + "/" + name, size);
+    }
+    return names;
+}
 
 inline double Seconds(const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
@@ -18,33 +75,23 @@ inline double Seconds(const std::function<void()>& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Runs a command through the shell and returns the wall time it took; exits on failure.
-inline double Shell(const std::string& command) {
-    int status = 0;
-    const double t = Seconds([&] { status = std::system(command.c_str()); });
-    if (status != 0) {
-        std::fprintf(stderr, "command failed: %s\n", command.c_str());
-        std::exit(1);
-    }
-    return t;
-}
-
-inline void MakeFiles(const std::string& folder, int count, size_t size) {
-    const std::string data(size, 'x');
-    for (int i = 0; i < count; ++i) {
-        const std::string name = folder + "/file" + std::to_string(i) + ".dat";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0 || (size && ::write(fd, data.data(), size) != static_cast<ssize_t>(size))) {
-            std::perror(name.c_str());
-            std::exit(1);
+// Each side runs twice, alternately, each time after an untimed preparation that also flushes
+// what earlier runs left dirty; the better time of each side counts, which evens out the page
+// cache and write-back.
+inline void Compare(const std::string& name, const std::string& tool,
+                    const std::function<void()>& prepare, const std::function<void()>& dexaro,
+                    const std::function<void()>& standard) {
+    double best[2] = {1e300, 1e300};
+    for (int round = 0; round < 2; ++round) {
+        for (int side = 0; side < 2; ++side) {
+            prepare();
+            ::sync();
+            const double t = Seconds(side == 0 ? dexaro : standard);
+            best[side] = std::min(best[side], t);
         }
-        ::close(fd);
     }
-}
-
-inline void Report(const char* what, double ours, const char* tool, double theirs) {
-    std::printf("%s: dexaro %.3fs, %s %.3fs, ratio %.2f\n", what, ours, tool, theirs,
-                ours / theirs);
+    std::printf("%s: dexaro %.3fs, %s %.3fs, ratio %.2f\n", name.c_str(), best[0], tool.c_str(),
+                best[1], best[0] / best[1]);
     std::fflush(stdout);
 }
 

@@ -1,5 +1,7 @@
 // Opening a folder of many files in the main window and gathering all of them with Shift+Enter,
 // against `ls -U | sort` of the same folder.
+//
+//   bench_gather [--quick] [folder]
 
 #include "BenchSupport.h"
 #include "controls/DirListBox.h"
@@ -10,8 +12,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <cstring>
-#include <sys/stat.h>
+
+using namespace bench;
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -25,40 +27,36 @@ int main(int argc, char** argv) {
     }
     QApplication qt(argc, argv);
     std::string root = base + "/dexaro-bench-XXXXXX";
-    if (!mkdtemp(root.data()))
-        return 1;
+    if (!::mkdtemp(root.data()))
+        Die(base + ": " + std::strerror(errno));
     const std::string folder = root + "/many";
-    ::mkdir(folder.c_str(), 0755);
-    bench::MakeFiles(folder, files, 0);
+    Shell("mkdir " + Quote(folder));
+    MakeFiles(folder, files, 0);
 
     App app;
     Form1* form = app.loadForm1(nullptr);
     form->show();
     QApplication::processEvents();
 
-    double best = 1e9;
-    double bestTool = 1e9;
-    for (int round = 0; round < 3; ++round) {
-        form->Dir1->setPath(root);
-        form->List1->clear();
-        QApplication::processEvents();
-        const double ours = bench::Seconds([&] {
+    Compare(
+        std::to_string(files) + " files: open the folder and gather them all", "ls -U | sort",
+        [&] {
+            form->Dir1->setPath(root);
+            form->List1->clear();
+            QApplication::processEvents();
+        },
+        [&] {
             form->Dir1->setPath(folder); // lists the folder in the folder and file lists
             QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::ShiftModifier);
             QApplication::sendEvent(form->File1, &release);
             // Responsive again: everything pending handled and the window painted.
             form->repaint();
             QApplication::processEvents();
-        });
-        if (form->List1->count() != files) {
-            std::fprintf(stderr, "gathered %d of %d\n", form->List1->count(), files);
-            return 1;
-        }
-        best = std::min(best, ours);
-        bestTool = std::min(bestTool, bench::Shell("ls -U '" + folder + "' | sort >/dev/null"));
-    }
-    bench::Report((std::to_string(files) + " files: open and gather").c_str(), best, "ls -U | sort",
-                  bestTool);
-    std::system(("rm -rf '" + root + "'").c_str());
+            if (form->List1->count() != files)
+                Die("gathered " + std::to_string(form->List1->count()) + " files");
+        },
+        [&] { Shell("ls -U " + Quote(folder) + " | sort >/dev/null"); });
+    form->Dir1->setPath(base);
+    Shell("rm -rf " + Quote(root));
     return 0;
 }
