@@ -206,8 +206,13 @@ AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes) {
     const uint32_t record = (current & ~kRecordBits) | wanted;
 
     std::string error;
-    const auto applyMode = [&] {
-        if (newMode != mode && ::chmod(path.c_str(), newMode) != 0 && error.empty())
+    mode_t modeNow = mode;
+    const auto setMode = [&](mode_t wantedMode) {
+        if (wantedMode == modeNow)
+            return;
+        if (::chmod(path.c_str(), wantedMode) == 0)
+            modeNow = wantedMode;
+        else if (error.empty())
             error = std::strerror(errno);
     };
     const auto writeRecord = [&] {
@@ -239,14 +244,11 @@ AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes) {
     };
 
     // Writing a user attribute needs write access to the file, so the record is written while
-    // the file is still (or already) writable.
-    if (readOnly) {
-        writeRecord();
-        applyMode();
-    } else {
-        applyMode();
-        writeRecord();
-    }
+    // the file is writable: a file that stays read-only is lent the owner's write bit meanwhile.
+    if (!(storedBits && current == record))
+        setMode(modeNow | S_IWUSR);
+    writeRecord();
+    setMode(newMode);
     if (!error.empty())
         return Failure(error);
     return AttrResult{};
