@@ -37,6 +37,15 @@ inline void TypeKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifier
     QTest::sendKeyEvent(QTest::KeyAction::Release, widget, key, text, modifiers);
 }
 
+// The window once the window system has made it the active one, as it does with a window just
+// shown; null when it never became active.
+template <class Window> Window* Activated(Window* window) {
+    if (!window)
+        return nullptr;
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window) ? window : nullptr;
+}
+
 inline int RowOf(const ListBox* list, const std::string& text) {
     for (int i = 0; i < list->count(); ++i)
         if (list->item(i) == text)

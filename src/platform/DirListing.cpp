@@ -88,3 +88,14 @@ FolderListing ListFolder(const std::string& folder, ListWhat what) {
     SortNames(out.files);
     return out;
 }
+
+std::string CurrentFolderPath() {
+    std::string buffer(4096, '\0');
+    while (!::getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE)
+            return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
+}

@@ -18,5 +18,8 @@ FolderListing ListFolder(const std::string& folder, ListWhat what = ListWhat::Bo
 // by the exact bytes so the order is total and stable between runs.
 void SortNames(std::vector<std::string>& names);
 
+// The process's current folder; "/" when it cannot be told (it was removed, say).
+std::string CurrentFolderPath();
+
 // True when path names an existing folder (links followed).
 bool IsFolder(const std::string& path);

@@ -1,10 +1,12 @@
 #include "shell/Form1.h"
 
+#include "controls/ControlFont.h"
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
 #include "controls/KeyAdapter.h"
 #include "controls/ListBox.h"
+#include "platform/DirListing.h"
 #include "platform/DisplayText.h"
 #include "shell/App.h"
 #include "shell/FileInfoPanel.h"
@@ -18,28 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
-
-namespace {
-
-QFont ListFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8.25);
-    font.setBold(false); // the window's own font is bold; its controls' fonts are not
-    return font;
-}
-
-std::string CurrentWorkingFolder() {
-    std::string buffer(4096, '\0');
-    while (!::getcwd(buffer.data(), buffer.size())) {
-        if (errno != ERANGE)
-            return "/";
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-    return buffer;
-}
-
-} // namespace
 
 Form1::Form1(QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint), Label1(new QLabel(this)),
@@ -65,7 +45,7 @@ Form1::Form1(QWidget* owner)
     for (QWidget* control : {static_cast<QWidget*>(Dir1), static_cast<QWidget*>(File1),
                              static_cast<QWidget*>(List1), static_cast<QWidget*>(Drive1),
                              static_cast<QWidget*>(Label2), static_cast<QWidget*>(Command1)})
-        control->setFont(ListFont());
+        control->setFont(ControlFont());
 
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -82,7 +62,7 @@ Form1::Form1(QWidget* owner)
     connectHandlers();
 
     // All three lists start on the process's current folder and its volume.
-    const std::string start = CurrentWorkingFolder();
+    const std::string start = CurrentFolderPath();
     Drive1->showVolumeOf(start);
     if (!Dir1->setPath(start))
         Dir1->setPath("/");
@@ -109,6 +89,7 @@ void Form1::connectHandlers() {
     connect(File1, &ListBox::DblClick, this, &Form1::File1_DblClick);
     connect(File1->keys(), &KeyAdapter::KeyUp, this, &Form1::File1_KeyUp);
     connect(List1, &ListBox::Click, this, &Form1::List1_Click);
+    connect(List1, &ListBox::DblClick, this, &Form1::List1_DblClick);
     connect(List1->keys(), &KeyAdapter::KeyPress, this, &Form1::List1_KeyPress);
     connect(List1->keys(), &KeyAdapter::KeyUp, this, &Form1::List1_KeyUp);
     connect(Dir1->keys(), &KeyAdapter::KeyPress, this, &Form1::Dir1_KeyPress);
@@ -164,18 +145,11 @@ void Form1::ShowToolWindow(ToolWindow window) {
     QWidget* tool = App::instance().load(window);
     if (!tool)
         return;
-    // Directly above this window, 100 twips further left: its bottom edge on our top edge.
+    // The frame (title bar, borders) is known only once the window is on screen, and it counts
+    // in the height: show first, then put it directly above this window, 100 twips further
+    // left, its bottom edge on our top edge.
+    tool->show();
     const QRect ours = frameGeometry();
     tool->move(ours.left() - Twips::toPixels(100, Twips::dpi(this)),
                ours.top() - tool->frameGeometry().height());
-    tool->show();
-}
-
-void Form1::ShowTextViewer() {
-    // The viewer windows come with a later step; until then there is nothing to show.
-    App::instance().load(ToolWindow::TextRead);
-}
-
-void Form1::ShowPictureViewer() {
-    App::instance().load(ToolWindow::Picture);
 }

@@ -70,6 +70,8 @@ private:
     void File1_DblClick();
     void File1_KeyUp(int KeyCode, int Shift);
     void List1_Click();
+    // Opens the file attributes window on the entry (viewers/Form1Viewers.cpp).
+    void List1_DblClick();
     void List1_KeyPress(int KeyAscii);
     void List1_KeyUp(int KeyCode, int Shift);
     void DeleteSelectedFile();

@@ -1,5 +1,6 @@
 #include "shell/ToolWindowBase.h"
 
+#include "controls/ControlFont.h"
 #include "shell/App.h"
 #include "shell/Twips.h"
 
@@ -14,11 +15,14 @@ ToolWindowBase::ToolWindowBase(ToolWindow kind, const QString& title, double cli
                                      : Qt::Window),
       m_kind(kind), m_lostFocusRule(lostFocusRule) {
     setWindowTitle(title);
+    setFont(ControlFont());
     const double dpi = Twips::dpi(this);
     setFixedSize(Twips::toPixels(clientWidth, dpi), Twips::toPixels(clientHeight, dpi));
 }
 
-void ToolWindowBase::unload() { App::instance().unload(m_kind); }
+void ToolWindowBase::unload() {
+    App::instance().unload(m_kind);
+}
 
 QRect ToolWindowBase::twips(double left, double top, double width, double height) const {
     return Twips::rect(left, top, width, height, Twips::dpi(this));
@@ -29,7 +33,9 @@ void ToolWindowBase::setShape1(double left, double top, double width, double hei
     update();
 }
 
-void ToolWindowBase::Form_LostFocus() { unload(); }
+void ToolWindowBase::Form_LostFocus() {
+    unload();
+}
 
 void ToolWindowBase::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);

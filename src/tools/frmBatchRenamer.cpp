@@ -1,3 +1,105 @@
 #include "tools/frmBatchRenamer.h"
 
-frmBatchRenamer::frmBatchRenamer() : ToolWindowBase(Kind, QStringLiteral("Batch Renamer"), 7635, 3660) {}
+#include "controls/FileListBox.h"
+#include "controls/KeyAdapter.h"
+#include "controls/ListBox.h"
+#include "platform/DisplayText.h"
+#include "shell/Form1.h"
+#include "tools/RenamerLogic.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+frmBatchRenamer::frmBatchRenamer()
+    : ToolWindowBase(Kind, QStringLiteral("Batch Renamer"), 7635, 3660), List1(new ListBox(this)),
+      chkExtension(new QCheckBox(QStringLiteral("Keep Extension"), this)),
+      txtExtension(new QLineEdit(this)),
+      lblRenameRule(new QLabel(QStringLiteral("Rename Base:"), this)),
+      txtRename(new QLineEdit(this)), Label1(new QLabel(QStringLiteral("Start From:"), this)),
+      txtStart(new QLineEdit(QStringLiteral("1"), this)),
+      cmdRename(new QPushButton(QStringLiteral("&Rename"), this)),
+      lblNewEx(new QLabel(QStringLiteral("New:"), this)) {
+    setObjectName(QStringLiteral("frmBatchRenamer"));
+    List1->setObjectName(QStringLiteral("List1"));
+    chkExtension->setObjectName(QStringLiteral("chkExtension"));
+    txtExtension->setObjectName(QStringLiteral("txtExtension"));
+    lblRenameRule->setObjectName(QStringLiteral("lblRenameRule"));
+    txtRename->setObjectName(QStringLiteral("txtRename"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtStart->setObjectName(QStringLiteral("txtStart"));
+    cmdRename->setObjectName(QStringLiteral("cmdRename"));
+    lblNewEx->setObjectName(QStringLiteral("lblNewEx"));
+    for (QLabel* label : {lblRenameRule, Label1, lblNewEx})
+        label->setTextFormat(Qt::PlainText);
+
+    setShape1(0, 0, 7575, 3615);
+    List1->setGeometry(twips(120, 240, 3615, 2595));
+    chkExtension->setGeometry(twips(3840, 1320, 1455, 255));
+    txtExtension->setGeometry(twips(6840, 1320, 615, 285));
+    lblRenameRule->setGeometry(twips(3840, 360, 1935, 255));
+    txtRename->setGeometry(twips(5400, 360, 2055, 285));
+    Label1->setGeometry(twips(3840, 720, 765, 195));
+    txtStart->setGeometry(twips(6960, 720, 495, 285));
+    cmdRename->setGeometry(twips(6240, 2160, 1215, 375));
+    lblNewEx->setGeometry(twips(6360, 1320, 495, 255));
+
+    setTabOrder(List1, chkExtension);
+    setTabOrder(chkExtension, txtExtension);
+    setTabOrder(txtExtension, txtRename);
+    setTabOrder(txtRename, txtStart);
+    setTabOrder(txtStart, cmdRename);
+    List1->setFocus();
+
+    // toggled, not clicked: the box's value set from code counts as a click too.
+    connect(chkExtension, &QCheckBox::toggled, this, &frmBatchRenamer::chkExtension_Click);
+    connect(cmdRename, &QPushButton::clicked, this, &frmBatchRenamer::cmdRename_Click);
+    connect(List1->keys(), &KeyAdapter::KeyUp, this, &frmBatchRenamer::List1_KeyUp);
+}
+
+void frmBatchRenamer::Form_Load() {
+    if (const Form1* main = App::instance().form1())
+        List1->items().append(main->List1->items().items());
+    chkExtension_Click();
+}
+
+void frmBatchRenamer::chkExtension_Click() {
+    txtExtension->setEnabled(!chkExtension->isChecked());
+}
+
+void frmBatchRenamer::cmdRename_Click() {
+    if (chkExtension->isChecked())
+        RenameWithExtension();
+    else
+        RenameWithOutExtension();
+}
+
+void frmBatchRenamer::List1_KeyUp(int KeyCode, int /*Shift*/) {
+    if (KeyCode == ::KeyCode::Delete && List1->listIndex() >= 0)
+        List1->removeItem(List1->listIndex());
+}
+
+void frmBatchRenamer::RenameWithExtension() {
+    Rename(true);
+}
+
+void frmBatchRenamer::RenameWithOutExtension() {
+    Rename(false);
+}
+
+void frmBatchRenamer::Rename(bool keepExtension) {
+    RenamerLogic::RenameSettings settings;
+    settings.baseText = TypedBytes(txtRename->text());
+    settings.startText = TypedBytes(txtStart->text());
+    settings.keepExtension = keepExtension;
+    settings.newExtension = TypedBytes(txtExtension->text());
+    // Failures are left where they happened: the run reports nothing and always ends the same way.
+    RenamerLogic::RunRenames(RenamerLogic::PlanRenames(List1->items().items(), settings));
+    if (Form1* main = App::instance().form1()) {
+        // Every entry leaves the work list, struck off here or failed alike.
+        main->List1->clear();
+        main->File1->refresh();
+    }
+    unload();
+}

@@ -1,3 +1,88 @@
 #include "tools/frmMoveFileByDate.h"
 
-frmMoveFileByDate::frmMoveFileByDate() : ToolWindowBase(Kind, QString(), 8280, 3780) {}
+#include "controls/DirListBox.h"
+#include "controls/DriveListBox.h"
+#include "controls/ListBox.h"
+#include "platform/DateParsing.h"
+#include "tools/SortLogic.h"
+#include "tools/SortWindowSupport.h"
+
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+frmMoveFileByDate::frmMoveFileByDate()
+    : ToolWindowBase(Kind, QString(), 8280, 3780), List1(new ListBox(this)),
+      Label1(new QLabel(QStringLiteral("If file was"), this)), txtDate(new QLineEdit(this)),
+      Option1(new QRadioButton(QStringLiteral("Move"), this)),
+      Option2(new QRadioButton(QStringLiteral("Copy"), this)), Drive1(new DriveListBox(this)),
+      Dir1(new DirListBox(this)), Command1(new QPushButton(QStringLiteral("&Sort"), this)) {
+    setObjectName(QStringLiteral("frmMoveFileByDate"));
+    List1->setObjectName(QStringLiteral("List1"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtDate->setObjectName(QStringLiteral("txtDate"));
+    Option1->setObjectName(QStringLiteral("Option1"));
+    Option2->setObjectName(QStringLiteral("Option2"));
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Label1->setTextFormat(Qt::PlainText);
+
+    setShape1(0, 120, 8175, 3495);
+    List1->setGeometry(twips(120, 240, 7575, 840));
+    Label1->setGeometry(twips(120, 1440, 855, 255));
+    txtDate->setGeometry(twips(3120, 1440, 1815, 285));
+    Option1->setGeometry(twips(5040, 1440, 855, 375));
+    Option2->setGeometry(twips(5040, 1920, 1095, 375));
+    Drive1->setGeometry(twips(6000, 2880, 1695, 315));
+    Dir1->setGeometry(twips(6000, 1320, 1695, 1440));
+    Command1->setGeometry(twips(6240, 3240, 1695, 255));
+
+    setTabOrder(List1, txtDate);
+    setTabOrder(txtDate, Option1);
+    setTabOrder(Option1, Option2);
+    setTabOrder(Option2, Drive1);
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, Command1);
+    List1->setFocus();
+
+    // Like the other sort windows, the folder list shows the folder an earlier opening chose.
+    SortWindowSupport::StartFolderList(Dir1, Drive1, App::instance().targetFolder(Kind));
+
+    txtDate->installEventFilter(this);
+    connect(Dir1, &DirListBox::Change, this, &frmMoveFileByDate::Dir1_Change);
+    connect(Drive1, &DriveListBox::Change, this, &frmMoveFileByDate::Drive1_Change);
+}
+
+frmMoveFileByDate::~frmMoveFileByDate() {
+    // The box may still hold the focus when the controls go: its last focus loss must not reach
+    // a window that is half destroyed.
+    txtDate->removeEventFilter(this);
+}
+
+bool frmMoveFileByDate::eventFilter(QObject* watched, QEvent* event) {
+    // A context menu of the box takes the focus for a moment only: the typing goes on after it.
+    if (watched == txtDate && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        txtDate_LostFocus();
+    return ToolWindowBase::eventFilter(watched, event);
+}
+
+void frmMoveFileByDate::Dir1_Change() {
+    App::instance().targetFolder(Kind) = SortLogic::TargetFolderFor(Dir1->path());
+    Drive1->showVolumeOf(Dir1->path());
+}
+
+void frmMoveFileByDate::Drive1_Change() {
+    // A volume that cannot be read leaves the folder list and the target as they were.
+    Dir1->setDrive(Drive1->mountPoint());
+}
+
+void frmMoveFileByDate::txtDate_LostFocus() {
+    // Text that is no date stays as typed, so nothing the user wrote is lost.
+    const QString normalised = NormaliseDateText(txtDate->text());
+    if (normalised != txtDate->text())
+        txtDate->setText(normalised);
+}

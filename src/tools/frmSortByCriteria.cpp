@@ -1,3 +1,85 @@
 #include "tools/frmSortByCriteria.h"
 
-frmSortByCriteria::frmSortByCriteria() : ToolWindowBase(Kind, QStringLiteral("Form2"), 7800, 3285) {}
+#include "controls/DirListBox.h"
+#include "controls/DriveListBox.h"
+#include "controls/ListBox.h"
+#include "platform/DisplayText.h"
+#include "tools/SortLogic.h"
+#include "tools/SortWindowSupport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+frmSortByCriteria::frmSortByCriteria()
+    : ToolWindowBase(Kind, QStringLiteral("Form2"), 7800, 3285),
+      Label1(new QLabel(QStringLiteral("If the file name includes"), this)),
+      txtCriteria(new QLineEdit(this)), Option1(new QRadioButton(QStringLiteral("Move to"), this)),
+      Option2(new QRadioButton(QStringLiteral("Copy to"), this)), Dir1(new DirListBox(this)),
+      Drive1(new DriveListBox(this)), Command1(new QPushButton(QStringLiteral("&Sort"), this)),
+      List1(new ListBox(this)) {
+    setObjectName(QStringLiteral("frmSortByCriteria"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtCriteria->setObjectName(QStringLiteral("txtCriteria"));
+    Option1->setObjectName(QStringLiteral("Option1"));
+    Option2->setObjectName(QStringLiteral("Option2"));
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    List1->setObjectName(QStringLiteral("List1"));
+    Label1->setTextFormat(Qt::PlainText);
+
+    setShape1(0, 0, 8055, 3255);
+    Label1->setGeometry(twips(120, 720, 1665, 195));
+    txtCriteria->setGeometry(twips(1920, 600, 2535, 375));
+    Option1->setGeometry(twips(4560, 600, 1095, 255));
+    Option2->setGeometry(twips(4560, 960, 1095, 375));
+    Dir1->setGeometry(twips(5760, 600, 1935, 1665));
+    Drive1->setGeometry(twips(5760, 2280, 1935, 315));
+    Command1->setGeometry(twips(6480, 2640, 1215, 255));
+    List1->setGeometry(twips(120, 120, 7575, 255));
+
+    setTabOrder(txtCriteria, Option1);
+    setTabOrder(Option1, Option2);
+    setTabOrder(Option2, Dir1);
+    setTabOrder(Dir1, Drive1);
+    setTabOrder(Drive1, Command1);
+    setTabOrder(Command1, List1);
+    txtCriteria->setFocus();
+
+    SortWindowSupport::StartFolderList(Dir1, Drive1, App::instance().targetFolder(Kind));
+
+    connect(Dir1, &DirListBox::Change, this, &frmSortByCriteria::Dir1_Change);
+    connect(Drive1, &DriveListBox::Change, this, &frmSortByCriteria::Drive1_Change);
+    connect(Command1, &QPushButton::clicked, this, &frmSortByCriteria::Command1_Click);
+}
+
+void frmSortByCriteria::Form_Load() {
+    List1->items().append(SortWindowSupport::WorkListEntries());
+}
+
+void frmSortByCriteria::Dir1_Change() {
+    App::instance().targetFolder(Kind) = SortLogic::TargetFolderFor(Dir1->path());
+    Drive1->showVolumeOf(Dir1->path());
+}
+
+void frmSortByCriteria::Drive1_Change() {
+    // A volume that cannot be read leaves the folder list and the target as they were.
+    Dir1->setDrive(Drive1->mountPoint());
+}
+
+void frmSortByCriteria::Command1_Click() {
+    using SortLogic::Action;
+    const std::string searchText = TypedBytes(txtCriteria->text());
+    const Action action = Option1->isChecked()   ? Action::Move
+                          : Option2->isChecked() ? Action::Copy
+                                                 : Action::None;
+    const std::string target = App::instance().targetFolder(Kind);
+    if (!SortLogic::NameTextSortReady(searchText, action, target))
+        return;
+    SortWindowSupport::FinishSort(SortLogic::SortEntries(
+        List1->items().items(), target, action,
+        [&](const std::string& entry) { return SortLogic::NameTextMatches(entry, searchText); }));
+    unload();
+}

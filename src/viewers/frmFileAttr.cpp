@@ -1,3 +1,64 @@
 #include "viewers/frmFileAttr.h"
 
-frmFileAttr::frmFileAttr() : ToolWindowBase(Kind, QStringLiteral("Form2"), 5895, 900) {}
+#include "platform/Attributes.h"
+#include "platform/DisplayText.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+frmFileAttr::frmFileAttr()
+    : ToolWindowBase(Kind, QStringLiteral("Form2"), 5895, 900), lblFileName(new QLabel(this)),
+      Check1(new QCheckBox(QStringLiteral("Read Only"), this)),
+      Command1(new QPushButton(QStringLiteral("&Ok"), this)),
+      Check2(new QCheckBox(QStringLiteral("Hidden"), this)),
+      Check3(new QCheckBox(QStringLiteral("Archive"), this)),
+      Check4(new QCheckBox(QStringLiteral("System"), this)) {
+    setObjectName(QStringLiteral("frmFileAttr"));
+    lblFileName->setObjectName(QStringLiteral("lblFileName"));
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Check2->setObjectName(QStringLiteral("Check2"));
+    Check3->setObjectName(QStringLiteral("Check3"));
+    Check4->setObjectName(QStringLiteral("Check4"));
+    lblFileName->setTextFormat(Qt::PlainText);
+
+    setShape1(0, 0, 5895, 855);
+    // The label starts left of the window, so a path's first characters may be cut off.
+    lblFileName->setGeometry(twips(-120, 120, 5775, 255));
+    Check1->setGeometry(twips(120, 480, 1215, 255));
+    Command1->setGeometry(twips(4800, 480, 975, 255));
+    Check2->setGeometry(twips(1440, 480, 975, 255));
+    Check3->setGeometry(twips(2520, 480, 1095, 255));
+    Check4->setGeometry(twips(3600, 480, 1575, 255));
+
+    setTabOrder(Check1, Command1);
+    setTabOrder(Command1, Check2);
+    setTabOrder(Check2, Check3);
+    setTabOrder(Check3, Check4);
+    Check1->setFocus();
+
+    connect(Command1, &QPushButton::clicked, this, &frmFileAttr::Command1_Click);
+}
+
+void frmFileAttr::setFileName(const std::string& path) {
+    m_fileName = path;
+    lblFileName->setText(DisplayText(path));
+}
+
+void frmFileAttr::Command1_Click() {
+    // First a plain file, then exactly the ticked bits: whatever the file had is gone. Failures
+    // change nothing and say nothing; the window closes all the same.
+    (void)SetFileAttributesA(m_fileName, FileAttr::Normal);
+    uint32_t attributes = 0;
+    if (Check1->checkState() != Qt::Unchecked)
+        attributes = FileAttr::ReadOnly;
+    if (Check2->checkState() != Qt::Unchecked)
+        attributes += FileAttr::Hidden;
+    if (Check3->checkState() != Qt::Unchecked)
+        attributes += FileAttr::Archive;
+    if (Check4->checkState() != Qt::Unchecked)
+        attributes += FileAttr::System;
+    (void)SetFileAttributesA(m_fileName, attributes);
+    unload();
+}

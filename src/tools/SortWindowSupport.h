@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class DirListBox;
+class DriveListBox;
+
+// What the two sort windows share beyond the matching rules of SortLogic: where their folder
+// list starts, the main window's work list they copy, and what follows a sort run.
+namespace SortWindowSupport {
+
+// Puts a newly created folder list on the target folder an earlier opening chose, when there is
+// one and it can still be read, else on the process's current folder, and the drive list on that
+// folder's volume. Raises no change events the window handles: call it before connecting them.
+void StartFolderList(DirListBox* folders, DriveListBox* drives, const std::string& targetFolder);
+
+// The main window's work list as it is now (empty when there is no main window).
+std::vector<std::string> WorkListEntries();
+
+// After a sort run: reports the run's failures (an empty message reports nothing), empties the
+// main window's work list and re-reads its file list.
+void FinishSort(const std::string& failureMessage);
+
+} // namespace SortWindowSupport
