@@ -8,8 +8,12 @@
 #include "controls/ListBox.h"
 #include "shell/App.h"
 #include "shell/Form1.h"
+#include "shell/Twips.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
 #include <deque>
 #include <gtest/gtest.h>
@@ -105,4 +109,106 @@ protected:
 
 private:
     char* m_previous = nullptr;
+};
+
+// Helpers shared by the tests of the tool windows the main window opens.
+
+// Clicks an option button or check box on its mark: the rest of its width does not take clicks.
+inline void ClickOption(QAbstractButton* option) {
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
+}
+
+// Replaces a box's text by typing, as a user would.
+inline void Retype(QLineEdit* box, const QString& text) {
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+// Double-clicks path in a folder list.
+inline void OpenFolder(DirListBox* folders, const std::string& path) {
+    for (int row = 0; row < folders->count(); ++row)
+        if (folders->entryPath(row) == path)
+            return DoubleClickRow(folders, row);
+    ADD_FAILURE() << path << " is not in the folder list";
+}
+
+// The controls Tab visits from the one with the focus until it comes round again.
+inline std::vector<QWidget*> TabOrder() {
+    std::vector<QWidget*> seen{QApplication::focusWidget()};
+    for (int i = 0; i < 12; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (QApplication::focusWidget() == seen.front())
+            break;
+        seen.push_back(QApplication::focusWidget());
+    }
+    return seen;
+}
+
+// A control's designed place, in twips.
+struct TwipsPlace {
+    const QWidget* control;
+    double left, top, width, height;
+};
+
+// A window as designed in twips: its client size, the frame rectangle drawn in it (checked at
+// its corners and just outside them) and its controls' places.
+inline void ExpectDesign(QWidget* window, QSizeF client, QRectF frame,
+                         std::initializer_list<TwipsPlace> places) {
+    const double dpi = Twips::dpi(window);
+    EXPECT_EQ(window->size(),
+              QSize(Twips::toPixels(client.width(), dpi), Twips::toPixels(client.height(), dpi)));
+    for (const TwipsPlace& p : places)
+        EXPECT_EQ(p.control->geometry(), Twips::rect(p.left, p.top, p.width, p.height, dpi))
+            << p.control->objectName().toStdString();
+    const QImage shot = window->grab().toImage();
+    const QColor ink = window->palette().color(QPalette::WindowText);
+    const QRect drawn = Twips::rect(frame.left(), frame.top(), frame.width(), frame.height(), dpi);
+    // Corners, and the pixels just outside them, that lie inside the window.
+    for (const QPoint at : {drawn.topLeft(), drawn.bottomRight()}) {
+        if (shot.rect().contains(at)) {
+            EXPECT_EQ(shot.pixelColor(at), ink) << at.x() << "," << at.y();
+        }
+    }
+    for (const QPoint at : {drawn.topLeft() - QPoint(0, 1), drawn.bottomRight() + QPoint(1, 1)}) {
+        if (shot.rect().contains(at)) {
+            EXPECT_NE(shot.pixelColor(at), ink) << at.x() << "," << at.y();
+        }
+    }
+}
+
+// The main window with a tool window opened from it by a key.
+class ToolWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        form->move(200, 400); // room above it for the tool windows
+    }
+
+    // The key typed into the work list; the window it loaded, once active.
+    template <class Window> Window* openByKey(Qt::Key key, const QString& text = {}) {
+        TypeKey(form->List1, key, {}, text);
+        return Activated(qobject_cast<Window*>(app->loaded(Window::Kind)));
+    }
+
+    // Standing directly above the main window, 100 twips further left.
+    void expectAboveMainWindow(const QWidget* tool) const {
+        EXPECT_EQ(tool->frameGeometry().left(),
+                  form->frameGeometry().left() - Twips::toPixels(100, Twips::dpi(form)));
+        EXPECT_EQ(tool->frameGeometry().bottom() + 1, form->frameGeometry().top());
+    }
+
+    // Each name (under the test folder) becomes a file holding that name, unless it exists, and
+    // joins the work list.
+    void gather(std::initializer_list<std::string> names) {
+        for (const std::string& name : names) {
+            if (!Exists(dir / name))
+                WriteFile(dir / name, name);
+            form->List1->items().append(dir / name);
+        }
+        form->File1->refresh();
+    }
+
+    std::vector<std::string> workList() const { return form->List1->items().items(); }
+    std::vector<std::string> mainFiles() const { return form->File1->items().items(); }
 };

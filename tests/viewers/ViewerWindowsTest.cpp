@@ -1,43 +1,55 @@
-// The text and picture viewers opened with Enter in the work list.
+// The windows the work list opens: the text and picture viewers (Enter), the file attributes window
+// (double-click) with the lost-focus rule, and the command shell window that nothing opens.
 
 #include "WidgetSupport.h"
-#include "shell/Twips.h"
+#include "platform/Attributes.h"
 #include "viewers/PictureBox.h"
-#include "viewers/ViewerFiles.h"
+#include "viewers/frmCMDS.h"
+#include "viewers/frmFileAttr.h"
 #include "viewers/frmPicture.h"
 #include "viewers/frmTextRead.h"
 
+#include <QCheckBox>
+#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QTextBlock>
-#include <fcntl.h>
+#include <QPushButton>
+#include <string_view>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+
+using namespace FileAttr;
 
 namespace {
 
-class Viewers : public MainWindowTest {
+class ViewerWindows : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         form->move(300, 240); // away from the corner, so that placements tell
+        for (const char* name : {"a.txt", "b.txt"})
+            WriteFile(dir / name, name);
+        form->List1->items().append({dir / "a.txt", dir / "b.txt"});
     }
 
+    template <class Window> Window* loaded() const {
+        return qobject_cast<Window*>(app->loaded(Window::Kind));
+    }
     // Gathers entry, selects it with a click and presses Enter in the work list.
     void enterOn(const std::string& entry) {
         form->List1->items().append(entry);
         QApplication::setActiveWindow(form);
         ClickRow(form->List1, form->List1->count() - 1);
         TypeKey(form->List1, Qt::Key_Return);
-        QTest::qWait(0); // the window system's answer to showing and activating a viewer
+        QTest::qWait(0); // the window system's answer to showing and activating a window
+    }
+    frmFileAttr* doubleClick(int row) {
+        QApplication::setActiveWindow(form);
+        DoubleClickRow(form->List1, row);
+        QTest::qWait(0);
+        return loaded<frmFileAttr>();
     }
 
-    frmTextRead* textViewer() const {
-        return qobject_cast<frmTextRead*>(app->loaded(ToolWindow::TextRead));
-    }
-    frmPicture* pictureViewer() const {
-        return qobject_cast<frmPicture*>(app->loaded(ToolWindow::Picture));
-    }
-    QString shownText() const { return textViewer()->txtContents->toPlainText(); }
-
+    QString shownText() const { return loaded<frmTextRead>()->txtContents->toPlainText(); }
     // A picture of one colour in format, under any name, even one that is no UTF-8.
     void makePicture(const std::string& path, QSize size, Qt::GlobalColor colour,
                      const char* format) {
@@ -46,167 +58,195 @@ protected:
         ASSERT_TRUE(picture.save(QString::fromStdString(dir / "made.tmp"), format));
         ASSERT_EQ(::rename((dir / "made.tmp").c_str(), path.c_str()), 0);
     }
+    // Whether the middle of the shown picture is, on screen, about colour.
+    bool shows(Qt::GlobalColor colour) const {
+        PictureBox* box = loaded<frmPicture>()->Picture1;
+        const QRgb at = box->grab().toImage().pixel(box->pictureRect().center());
+        return (at & 0xC0C0C0) == (QColor(colour).rgb() & 0xC0C0C0);
+    }
 
-    // The colour on screen in the middle of the shown picture.
-    QColor shownColour() const {
-        PictureBox* box = pictureViewer()->Picture1;
-        return box->grab().toImage().pixelColor(box->pictureRect().center());
+    // Ticks boxes in the attributes window on the entry path and presses Ok; what the file has.
+    uint32_t tickAndOk(const std::string& path,
+                       std::initializer_list<QCheckBox * frmFileAttr::*> boxes) {
+        frmFileAttr* w = doubleClick(RowOf(form->List1, path));
+        EXPECT_TRUE(w) << path;
+        if (!w)
+            return Invalid;
+        for (QCheckBox* frmFileAttr::*box : boxes)
+            QTest::mouseClick(w->*box, Qt::LeftButton);
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        EXPECT_EQ(loaded<frmFileAttr>(), nullptr);
+        return GetFileAttributesA(path);
     }
 };
 
-bool Reddish(const QColor& c) {
-    return c.red() > 200 && c.green() < 60 && c.blue() < 60;
-}
-bool Bluish(const QColor& c) {
-    return c.blue() > 200 && c.red() < 60 && c.green() < 60;
-}
+using AttributesWindow = ViewerWindows;
+using CommandShell = ViewerWindows;
 
 } // namespace
 
-TEST_F(Viewers, AreLaidOutAsDesigned) {
-    frmTextRead* text = app->load<frmTextRead>();
-    const double dpi = Twips::dpi(text);
-    EXPECT_EQ(text->windowTitle(), "Form2");
-    EXPECT_EQ(text->size(), QSize(Twips::toPixels(7275, dpi), Twips::toPixels(4065, dpi)));
-    EXPECT_EQ(text->txtContents->geometry(), Twips::rect(120, 120, 6975, 3735, dpi));
-    EXPECT_TRUE(text->txtContents->isReadOnly());
-
-    // The frame rectangle, 7215 x 3975 twips from the corner.
-    const QImage shot = text->grab().toImage();
-    const QColor pen = text->palette().color(QPalette::WindowText);
-    const int right = Twips::toPixels(7215, dpi) - 1;
-    const int bottom = Twips::toPixels(3975, dpi) - 1;
-    EXPECT_EQ(shot.pixelColor(0, bottom / 2), pen);
-    EXPECT_EQ(shot.pixelColor(right, bottom / 2), pen);
-    EXPECT_EQ(shot.pixelColor(right / 2, bottom), pen);
-    EXPECT_NE(shot.pixelColor(right + 1, bottom / 2), pen);
-
-    frmPicture* picture = app->load<frmPicture>();
-    EXPECT_EQ(picture->windowTitle(), "View Picture");
-    EXPECT_EQ(picture->size(), QSize(Twips::toPixels(7890, dpi), Twips::toPixels(4845, dpi)));
-    EXPECT_EQ(picture->Picture1->geometry(), Twips::rect(120, 120, 7575, 4575, dpi));
-    EXPECT_EQ(picture->Picture1->focusPolicy(), Qt::StrongFocus);
-}
-
-TEST_F(Viewers, EnterOnATextEntryShowsItsTextOverTheMainWindow) {
-    WriteFile(dir / "notes.Txt", "first line\nsecond line\n");
-    enterOn(dir / "notes.Txt");
-    frmTextRead* viewer = textViewer();
+TEST_F(ViewerWindows, TextViewerShowsEachTextEntryInOneWindowOverTheMainWindow) {
+    enterOn(dir / "missing.log"); // cannot be read: an empty box, shown all the same
+    auto* viewer = loaded<frmTextRead>();
     ASSERT_TRUE(viewer);
     EXPECT_TRUE(viewer->isVisible());
-    EXPECT_EQ(viewer->parentWidget(), nullptr); // no owner
-    EXPECT_EQ(viewer->frameGeometry().topLeft(), form->frameGeometry().topLeft());
-    EXPECT_EQ(shownText(), "first line\nsecond line\n");
-    EXPECT_TRUE(QTest::qWaitForWindowActive(viewer));
-    EXPECT_EQ(QApplication::focusWidget(), viewer->txtContents);
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr); // the main window stays usable
-
-    // The next file replaces the text in the same window.
-    WriteFile(dir / "b.HTML", "caf\xe9 from b"); // Latin-1
-    enterOn(dir / "b.HTML");
-    EXPECT_EQ(textViewer(), viewer);
-    EXPECT_EQ(shownText(), QStringLiteral("caf\u00e9 from b"));
-}
-
-TEST_F(Viewers, AFileThatCannotBeReadGivesAnEmptyBoxAtOnce) {
-    WriteFile(dir / "a.txt", "from a");
-    enterOn(dir / "a.txt");
-    enterOn(dir / "missing.log");
-    ASSERT_TRUE(textViewer());
-    EXPECT_TRUE(textViewer()->isVisible());
     EXPECT_EQ(shownText(), "");
-    textViewer()->close(); // the close box unloads it
-    EXPECT_EQ(textViewer(), nullptr);
+    ExpectDesign(viewer, {7275, 4065}, {0, 0, 7215, 3975},
+                 {{viewer->txtContents, 120, 120, 6975, 3735}});
+    EXPECT_TRUE(viewer->txtContents->isReadOnly());
 
-    // Nothing writes into the FIFO: reading it would never end.
-    ASSERT_EQ(::mkfifo((dir / "pipe.txt").c_str(), 0644), 0);
+    WriteFile(dir / "notes.Txt", "first line\nsecond line\n");
+    enterOn(dir / "notes.Txt");
+    EXPECT_EQ(shownText(), "first line\nsecond line\n");
+    EXPECT_EQ(viewer->frameGeometry().topLeft(), form->frameGeometry().topLeft());
+    enterOn(dir / "a.txt");
+    EXPECT_EQ(loaded<frmTextRead>(), viewer);
+    EXPECT_EQ(shownText(), "a.txt");
+
+    ASSERT_EQ(::mkfifo((dir / "pipe.txt").c_str(), 0644), 0); // nothing writes into it
     enterOn(dir / "pipe.txt");
-    ASSERT_TRUE(textViewer());
-    EXPECT_TRUE(textViewer()->isVisible());
     EXPECT_EQ(shownText(), "");
     EXPECT_TRUE(messages->shown.empty());
 }
 
-TEST_F(Viewers, AHugeTextShowsItsFirst64MiBAndSaysWhatIsLeftOut) {
-    // Sparse, so made at once: one line of 64 MiB NULs, and 10 bytes more.
-    const std::string big = dir / "big.log";
-    const int fd = ::open(big.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(ViewerFiles::MaxTextBytes) + 10), 0);
-    ::close(fd);
-    enterOn(big);
-    ASSERT_TRUE(textViewer());
-    EXPECT_TRUE(textViewer()->isVisible());
-    const QTextDocument* document = textViewer()->txtContents->document();
-    EXPECT_EQ(document->lastBlock().text(), "[10 more bytes not shown]");
-    EXPECT_EQ(document->firstBlock().text(), QString(ViewerFiles::MaxShownLine, QChar(0)));
-}
-
-TEST_F(Viewers, EnterOnPicturesShowsThemUpAndLeftOfTheMainWindow) {
+TEST_F(ViewerWindows, PictureViewerShowsTheEntryItselfInOneWindowUpAndLeftOfTheMainWindow) {
     makePicture(dir / "small.BMP", QSize(40, 30), Qt::red, "BMP");
     enterOn(dir / "small.BMP");
-    frmPicture* viewer = pictureViewer();
+    auto* viewer = loaded<frmPicture>();
     ASSERT_TRUE(viewer);
     EXPECT_TRUE(viewer->isVisible());
-    EXPECT_EQ(viewer->parentWidget(), nullptr);
+    ExpectDesign(viewer, {7890, 4845}, {0, 0, 7815, 4815},
+                 {{viewer->Picture1, 120, 120, 7575, 4575}});
     EXPECT_EQ(viewer->frameGeometry().topLeft(), QPoint(270, 216)); // 0.9 x (300, 240)
-    // Smaller than the box: at its own size from the top-left corner.
-    PictureBox* box = viewer->Picture1;
+    PictureBox* box = viewer->Picture1; // a small picture at its own size, a large one fitted
     EXPECT_EQ(box->pictureRect(), QRect(box->contentsRect().topLeft(), QSize(40, 30)));
-    EXPECT_TRUE(Reddish(shownColour()));
-
-    // A larger JPEG replaces it in the same window, scaled down to fit in its proportions.
+    EXPECT_TRUE(shows(Qt::red));
     makePicture(dir / "wide.jpeg", QSize(2000, 1000), Qt::blue, "JPG");
     enterOn(dir / "wide.jpeg");
-    EXPECT_EQ(pictureViewer(), viewer);
-    const QRect shown = box->pictureRect();
-    EXPECT_EQ(shown.width(), box->contentsRect().width());
-    EXPECT_NEAR(shown.height(), shown.width() / 2, 1);
-    EXPECT_TRUE(Bluish(shownColour()));
-    const QImage shot = box->grab().toImage();
-    EXPECT_FALSE(Bluish(shot.pixelColor(shown.center().x(), shown.bottom() + 3)));
-}
+    EXPECT_EQ(loaded<frmPicture>(), viewer);
+    EXPECT_EQ(box->pictureRect().width(), box->contentsRect().width());
+    EXPECT_NEAR(box->pictureRect().height(), box->pictureRect().width() / 2, 1);
+    EXPECT_TRUE(shows(Qt::blue));
 
-TEST_F(Viewers, ThePictureShownIsTheEntryItselfWhateverItsFolderOrName) {
-    // The current folder holds a different picture of the same name.
+    // From another folder, while the current one holds a different picture of the same name.
     MakeFolder(dir / "other");
     makePicture(dir / "other/same.jpg", QSize(20, 20), Qt::red, "JPG");
     makePicture(dir / "same.jpg", QSize(20, 20), Qt::blue, "JPG");
-    form->File1->refresh();
     enterOn(dir / "other/same.jpg");
-    ASSERT_TRUE(pictureViewer());
-    EXPECT_TRUE(pictureViewer()->isVisible());
-    EXPECT_TRUE(Reddish(shownColour()));
-
-    const std::string odd = dir / "p\xe9\xff.bmp";
-    makePicture(odd, QSize(20, 20), Qt::blue, "BMP");
-    enterOn(odd);
-    EXPECT_TRUE(Bluish(shownColour()));
+    EXPECT_TRUE(shows(Qt::red));
+    // Known by its content, under a name that is no UTF-8.
+    makePicture(dir / "p\xe9\xff.bmp", QSize(20, 20), Qt::blue, "PNG");
+    enterOn(dir / "p\xe9\xff.bmp");
+    EXPECT_TRUE(shows(Qt::blue));
 }
 
-TEST_F(Viewers, APictureThatCannotBeLoadedLeavesTheViewerAsItWas) {
+TEST_F(ViewerWindows, ProgramsOpenNothingAndAPictureThatCannotBeLoadedChangesNothing) {
+    WriteFile(dir / "tool.exe", "MZ");
+    enterOn(dir / "tool.exe");
+    EXPECT_EQ(loaded<frmTextRead>(), nullptr);
+    EXPECT_EQ(loaded<frmPicture>(), nullptr);
+
     WriteFile(dir / "broken.bmp", "no picture in here");
     enterOn(dir / "broken.bmp");
-    ASSERT_TRUE(pictureViewer()); // loaded, but hidden
-    EXPECT_FALSE(pictureViewer()->isVisible());
-    enterOn(dir / "missing.JPG");
-    EXPECT_FALSE(pictureViewer()->isVisible());
-
-    // Once a picture shows, a broken one changes nothing.
+    ASSERT_TRUE(loaded<frmPicture>()); // loaded, but hidden
+    EXPECT_FALSE(loaded<frmPicture>()->isVisible());
     makePicture(dir / "good.bmp", QSize(20, 20), Qt::red, "BMP");
     enterOn(dir / "good.bmp");
-    ASSERT_TRUE(pictureViewer()->isVisible());
     enterOn(dir / "broken.bmp");
-    EXPECT_TRUE(pictureViewer()->isVisible());
-    EXPECT_TRUE(Reddish(shownColour()));
+    EXPECT_TRUE(loaded<frmPicture>()->isVisible());
+    EXPECT_TRUE(shows(Qt::red));
     EXPECT_TRUE(messages->shown.empty());
 }
 
-TEST_F(Viewers, ProgramsAndOtherTypesOpenNothing) {
-    for (const char* name : {"tool.exe", "data.csv", "README"}) {
-        WriteFile(dir / name, "MZ");
-        enterOn(dir / name);
-    }
-    EXPECT_EQ(textViewer(), nullptr);
-    EXPECT_EQ(pictureViewer(), nullptr);
+TEST_F(AttributesWindow, DoubleClickOpensItOnTheEntryJustOffTheMainWindowsCorner) {
+    frmFileAttr* w = doubleClick(1);
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->isVisible());
+    ExpectDesign(w, {5895, 900}, {0, 0, 5895, 855},
+                 {{w->lblFileName, -120, 120, 5775, 255},
+                  {w->Check1, 120, 480, 1215, 255},
+                  {w->Command1, 4800, 480, 975, 255},
+                  {w->Check2, 1440, 480, 975, 255},
+                  {w->Check3, 2520, 480, 1095, 255},
+                  {w->Check4, 3600, 480, 1575, 255}});
+    EXPECT_EQ(TabOrder(),
+              (std::vector<QWidget*>{w->Check1, w->Command1, w->Check2, w->Check3, w->Check4}));
+    EXPECT_EQ(w->lblFileName->text(), QString::fromStdString(dir / "b.txt"));
+    ASSERT_DOUBLE_EQ(Twips::dpi(form), 96.0);
+    EXPECT_EQ(w->frameGeometry().topLeft(), QPoint(301, 241)); // 10 twips: a pixel
+    EXPECT_EQ(doubleClick(0), w); // again while open: the same window, on the new path
+    EXPECT_EQ(w->lblFileName->text(), QString::fromStdString(dir / "a.txt"));
+}
+
+TEST_F(AttributesWindow, OkMakesTheFileNormalAndThenGivesItExactlyTheTickedAttributes) {
+    const std::string a = dir / "a.txt", b = dir / "b.txt", odd = dir / "r\xe9sum\xe9.txt";
+    WriteFile(odd, "x");
+    form->List1->items().append(odd);
+    ASSERT_TRUE(SetFileAttributesA(a, System | Archive));
+    EXPECT_EQ(tickAndOk(a, {&frmFileAttr::Check1, &frmFileAttr::Check2}), ReadOnly | Hidden);
+    EXPECT_EQ(tickAndOk(a, {}), Normal); // the boxes start unticked
+    EXPECT_EQ(tickAndOk(odd, {&frmFileAttr::Check3, &frmFileAttr::Check4}), Archive | System);
+    EXPECT_EQ(GetFileAttributesA(b), Normal);
+
+    // Normal first drops the file's record, so even one that says the same is written afresh.
+    ASSERT_EQ(::setxattr(b.c_str(), "user.DOSATTRIB", "0x2", 3, 0), 0);
+    EXPECT_EQ(tickAndOk(b, {&frmFileAttr::Check2}), Hidden);
+    char record[8] = {};
+    const ssize_t size = ::getxattr(b.c_str(), "user.DOSATTRIB", record, sizeof record);
+    EXPECT_EQ(std::string_view(record, size > 0 ? static_cast<size_t>(size) : 0),
+              std::string_view("0x2\0", 4));
+
+    ASSERT_EQ(::unlink(b.c_str()), 0); // gone meanwhile: nothing is made and nothing is said
+    EXPECT_EQ(tickAndOk(b, {&frmFileAttr::Check1}), Invalid);
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+TEST_F(AttributesWindow, FollowsTheLostFocusRuleAndClosesWithoutChangingAnything) {
+    ASSERT_TRUE(SetFileAttributesA(dir / "a.txt", Hidden));
+    frmFileAttr* w = doubleClick(0);
+    ASSERT_TRUE(w);
+    // Moving between controls, or a message box while the window itself holds the focus.
+    QTest::mouseClick(w->Check4, Qt::LeftButton);
+    QTest::keyClick(w->Check4, Qt::Key_Tab);
+    w->setFocus(Qt::OtherFocusReason);
+    auto* box = new QMessageBox(QMessageBox::Information, {}, {}, QMessageBox::Ok, w);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    ASSERT_TRUE(QTest::qWaitFor([box] { return QApplication::activeWindow() == box; }));
+    box->accept();
+    ASSERT_EQ(Activated(w), w);
+    EXPECT_TRUE(w->isVisible() && w->Check4->isChecked());
+
+    // The focus moving on from the window itself unloads it, and so does the close box.
+    w->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(w, Qt::Key_Tab);
+    EXPECT_EQ(loaded<frmFileAttr>(), nullptr);
+    ASSERT_TRUE(doubleClick(0));
+    loaded<frmFileAttr>()->close();
+    EXPECT_EQ(loaded<frmFileAttr>(), nullptr);
+    EXPECT_EQ(GetFileAttributesA(dir / "a.txt"), Hidden);
+}
+
+TEST_F(CommandShell, IsLaidOutInertOutsideTheLostFocusRuleAndOpenedByNothing) {
+    ClickRow(form->List1, 0);
+    TypeKey(form->List1, Qt::Key_X, {}, QStringLiteral("x"));
+    for (const Qt::Key key : {Qt::Key_F1, Qt::Key_F2, Qt::Key_F12, Qt::Key_Return})
+        TypeKey(form->List1, key);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<frmCMDS*>(top), nullptr);
+
+    frmCMDS* w = app->load<frmCMDS>();
+    const double dpi = Twips::dpi(w);
+    EXPECT_EQ(w->size(), QSize(Twips::toPixels(5550, dpi), Twips::toPixels(2865, dpi)));
+    for (const TwipsPlace& p :
+         {TwipsPlace{w->Command1, 240, 120, 1215, 975}, TwipsPlace{w->List1, 1560, 120, 3855, 2010},
+          TwipsPlace{w->Command2, 4560, 2280, 855, 255}})
+        EXPECT_EQ(p.control->geometry(), Twips::rect(p.left, p.top, p.width, p.height, dpi));
+
+    w->show();
+    ASSERT_TRUE(Activated(w));
+    w->setFocus(Qt::OtherFocusReason);
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    EXPECT_EQ(app->loaded(ToolWindow::CMDS), w);
+    EXPECT_EQ(w->List1->count(), 0);
 }
