@@ -3,8 +3,8 @@
 set -euo pipefail
 build=${1:-build}
 shift || true
-for b in "$build"/bench/bench_*; do
-    [ -x "$b" ] || continue
-    echo "== $(basename "$b")"
-    "$b" "$@"
+for source in "$(dirname "$0")"/bench_*.cpp; do
+    name=$(basename "$source" .cpp)
+    echo "== $name"
+    "$build/bench/$name" "$@"
 done
