@@ -362,34 +362,6 @@ std::optional<UserDate> ReadIso(const QString& text) {
     return UserDate{when.date(), when.time()};
 }
 
-// The long time of the locale without its time-zone field, and without the blank, comma or
-// brackets that set the zone apart.
-QString TimeFormatWithoutZone(const QLocale& locale) {
-    const QString format = locale.timeFormat(QLocale::LongFormat);
-    QString out;
-    bool quoted = false;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format.at(i);
-        if (c == u'\'')
-            quoted = !quoted;
-        if (quoted || c != u't') {
-            out += c;
-            continue;
-        }
-        while (i + 1 < format.size() && format.at(i + 1) == u't')
-            ++i;
-        while (!out.isEmpty() && QStringView(u" ,([").contains(out.back()))
-            out.chop(1);
-        while (i + 1 < format.size() && QStringView(u")]").contains(format.at(i + 1)))
-            ++i;
-        if (out.isEmpty()) {
-            while (i + 1 < format.size() && QStringView(u" ,").contains(format.at(i + 1)))
-                ++i;
-        }
-    }
-    return out.trimmed();
-}
-
 } // namespace
 
 std::optional<UserDate> ReadUserDate(const QString& input, const QLocale& locale,
@@ -506,7 +478,7 @@ QString NormaliseDateText(const QString& text, const QLocale& locale) {
     if (!read)
         return text;
     if (read->date.isNull())
-        return Plain(locale.toString(read->time, TimeFormatWithoutZone(locale)));
+        return GeneralTime(read->time, locale);
     // Only the written-out fields matter here, so no local-time gap can make the value invalid.
     return GeneralDate(QDateTime(read->date, read->time, Qt::UTC), locale);
 }

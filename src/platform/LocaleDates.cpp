@@ -109,19 +109,29 @@ QString WithoutZone(const QString& format) {
 
 } // namespace
 
+namespace {
+
+// Newer locale data puts a narrow or no-break space before AM/PM; a plain blank reads the same
+// and compares with typed text.
+QString PlainBlanks(QString text) {
+    text.replace(QChar(0x202F), u' ');
+    text.replace(QChar(0x00A0), u' ');
+    return text;
+}
+
+} // namespace
+
+QString GeneralTime(const QTime& time, const QLocale& locale) {
+    return PlainBlanks(locale.toString(time, WithoutZone(locale.timeFormat(QLocale::LongFormat))));
+}
+
 QString GeneralDate(const QDateTime& when, const QLocale& locale) {
     if (!when.isValid())
         return QString();
-    QString text =
-        locale.toString(when.date(), FourDigitYear(locale.dateFormat(QLocale::ShortFormat)));
+    QString text = PlainBlanks(
+        locale.toString(when.date(), FourDigitYear(locale.dateFormat(QLocale::ShortFormat))));
     const QTime time = when.time();
-    if (time.hour() != 0 || time.minute() != 0 || time.second() != 0) {
-        text += u' ';
-        text += locale.toString(time, WithoutZone(locale.timeFormat(QLocale::LongFormat)));
-    }
-    // Newer locale data puts a narrow or no-break space before AM/PM; a plain blank reads the same
-    // and compares with typed text.
-    text.replace(QChar(0x202F), u' ');
-    text.replace(QChar(0x00A0), u' ');
+    if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
+        text += u' ' + GeneralTime(time, locale);
     return text;
 }

@@ -6,10 +6,20 @@
 #include "controls/ListBox.h"
 #include "shell/App.h"
 #include "shell/Form1.h"
+#include "tools/SortLogic.h"
 
 #include "platform/DirListing.h"
 
 namespace SortWindowSupport {
+
+void FolderChanged(ToolWindow window, DirListBox* folders, DriveListBox* drives) {
+    App::instance().targetFolder(window) = SortLogic::TargetFolderFor(folders->path());
+    drives->showVolumeOf(folders->path());
+}
+
+void DriveChanged(DirListBox* folders, DriveListBox* drives) {
+    folders->setDrive(drives->mountPoint());
+}
 
 void StartFolderList(DirListBox* folders, DriveListBox* drives, const std::string& targetFolder) {
     // A target removed since it was chosen stays the target (the sort then names each file it

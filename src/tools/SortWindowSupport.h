@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+enum class ToolWindow;
 class DirListBox;
 class DriveListBox;
 
@@ -14,6 +15,12 @@ namespace SortWindowSupport {
 // one and it can still be read, else on the process's current folder, and the drive list on that
 // folder's volume. Raises no change events the window handles: call it before connecting them.
 void StartFolderList(DirListBox* folders, DriveListBox* drives, const std::string& targetFolder);
+
+// The folder lists of the sort windows: a new folder becomes the window's target (with its
+// closing "/") and the drive list shows its volume; a picked volume moves the folder list to it
+// (a volume that cannot be read leaves everything as it was).
+void FolderChanged(ToolWindow window, DirListBox* folders, DriveListBox* drives);
+void DriveChanged(DirListBox* folders, DriveListBox* drives);
 
 // The main window's work list as it is now (empty when there is no main window).
 std::vector<std::string> WorkListEntries();

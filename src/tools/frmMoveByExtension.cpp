@@ -116,13 +116,11 @@ void frmMoveByExtension::txtExtension_KeyPress(int& KeyAscii) {
 }
 
 void frmMoveByExtension::Dir1_Change() {
-    App::instance().targetFolder(Kind) = SortLogic::TargetFolderFor(Dir1->path());
-    Drive1->showVolumeOf(Dir1->path());
+    SortWindowSupport::FolderChanged(Kind, Dir1, Drive1);
 }
 
 void frmMoveByExtension::Drive1_Change() {
-    // A volume that cannot be read leaves the folder list and the target as they were.
-    Dir1->setDrive(Drive1->mountPoint());
+    SortWindowSupport::DriveChanged(Dir1, Drive1);
 }
 
 void frmMoveByExtension::Command1_Click() {

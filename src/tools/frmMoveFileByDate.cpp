@@ -71,13 +71,11 @@ bool frmMoveFileByDate::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMoveFileByDate::Dir1_Change() {
-    App::instance().targetFolder(Kind) = SortLogic::TargetFolderFor(Dir1->path());
-    Drive1->showVolumeOf(Dir1->path());
+    SortWindowSupport::FolderChanged(Kind, Dir1, Drive1);
 }
 
 void frmMoveFileByDate::Drive1_Change() {
-    // A volume that cannot be read leaves the folder list and the target as they were.
-    Dir1->setDrive(Drive1->mountPoint());
+    SortWindowSupport::DriveChanged(Dir1, Drive1);
 }
 
 void frmMoveFileByDate::txtDate_LostFocus() {

@@ -60,13 +60,11 @@ void frmSortByCriteria::Form_Load() {
 }
 
 void frmSortByCriteria::Dir1_Change() {
-    App::instance().targetFolder(Kind) = SortLogic::TargetFolderFor(Dir1->path());
-    Drive1->showVolumeOf(Dir1->path());
+    SortWindowSupport::FolderChanged(Kind, Dir1, Drive1);
 }
 
 void frmSortByCriteria::Drive1_Change() {
-    // A volume that cannot be read leaves the folder list and the target as they were.
-    Dir1->setDrive(Drive1->mountPoint());
+    SortWindowSupport::DriveChanged(Dir1, Drive1);
 }
 
 void frmSortByCriteria::Command1_Click() {
