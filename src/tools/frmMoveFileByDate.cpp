@@ -4,7 +4,6 @@
 #include "controls/DriveListBox.h"
 #include "controls/ListBox.h"
 #include "platform/DateParsing.h"
-#include "tools/SortLogic.h"
 #include "tools/SortWindowSupport.h"
 
 #include <QFocusEvent>
