@@ -6,6 +6,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,4 +85,23 @@ void RemoveTree(const std::string& path) {
 
 std::string FixturePath(std::string_view relative) {
     return std::string(DEXARO_FIXTURES_DIR) + "/" + std::string(relative);
+}
+
+bool SetImmutable(const std::string& folder, bool on) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+std::unique_ptr<TempDir> FolderWithImmutableFlag() {
+    for (const char* base : {"/var/tmp", "/tmp", "/work"})
+        if (::access(base, W_OK) == 0)
+            if (auto dir = std::make_unique<TempDir>(base); Immutable{dir->path()}.set)
+                return dir;
+    return nullptr;
 }

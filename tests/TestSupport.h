@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,3 +31,17 @@ void MakeFolder(const std::string& path);
 void RemoveTree(const std::string& path);
 // The fixture folder that ships with the tests.
 std::string FixturePath(std::string_view relative);
+
+// While a folder is immutable, not even root may add, remove or rename anything in it.
+bool SetImmutable(const std::string& folder, bool on);
+
+// The flag for as long as this lives, however the test ends.
+struct Immutable {
+    std::string folder;
+    bool set = SetImmutable(folder, true);
+    ~Immutable() { SetImmutable(folder, false); }
+};
+
+// A temporary folder on a file system with the immutable flag (tmpfs and overlayfs have none);
+// null when there is no such place here.
+std::unique_ptr<TempDir> FolderWithImmutableFlag();

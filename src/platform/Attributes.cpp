@@ -4,8 +4,11 @@
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace {
 
@@ -62,32 +65,145 @@ bool NameMarksHidden(std::string_view path) {
     return name.size() > 1 && name[0] == '.' && name != "..";
 }
 
-// The raw record of the file, empty when it has none or it cannot be read.
-std::optional<std::string> ReadRecord(const std::string& path) {
-    std::string value(256, '\0');
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        const ssize_t n = ::getxattr(path.c_str(), kRecordName, value.data(), value.size());
-        if (n >= 0) {
-            value.resize(static_cast<size_t>(n));
-            return value;
-        }
-        if (errno != ERANGE)
-            return std::nullopt;
-        // Grown since we asked: ask for the size and try again.
-        const ssize_t size = ::getxattr(path.c_str(), kRecordName, nullptr, 0);
-        if (size < 0)
-            return std::nullopt;
-        value.assign(static_cast<size_t>(size) + 1, '\0');
-    }
-    return std::nullopt;
-}
-
 bool NoXattrSupport(int error) {
     return error == ENOTSUP || error == EOPNOTSUPP;
 }
 
+// errno of a record call, or 0 when it only says that there is no record.
+int UnlessAbsent(int error) {
+    return error == ENODATA || NoXattrSupport(error) ? 0 : error;
+}
+
 AttrResult Failure(std::string text) {
     return AttrResult{false, std::move(text)};
+}
+
+constexpr const char* kLinkHasNone = "A symbolic link has no attributes of its own";
+
+// The file that one call works on, examined once. Following links, every call goes through the
+// path. Otherwise the entry is opened without following (O_PATH opens a link itself) and reached
+// through /proc/self/fd, which names the opened file: a name swapped for a link in between changes
+// nothing. Without /proc the path is used with calls that do not follow links, except chmod, which
+// has none; it runs only once the entry was found not to be a link.
+class Target {
+public:
+    Target(const std::string& path, FollowLinks follow) : m_name(path) {
+        if (HasNul(path)) {
+            m_error = EINVAL;
+            return;
+        }
+        int dirfd = AT_FDCWD, flags = AT_STATX_SYNC_AS_STAT;
+        const char* name = path.c_str();
+        if (follow == FollowLinks::No) {
+            m_fd = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+            if (m_fd < 0) {
+                m_error = errno;
+                return;
+            }
+            dirfd = m_fd;
+            flags |= AT_EMPTY_PATH;
+            name = "";
+            struct stat procEntry {};
+            if (const std::string proc = "/proc/self/fd/" + std::to_string(m_fd);
+                ::lstat(proc.c_str(), &procEntry) == 0)
+                m_name = proc;
+            else
+                m_nameFollows = false;
+        }
+        if (::statx(dirfd, name, flags, STATX_TYPE | STATX_MODE | STATX_INO, &m_info) != 0)
+            m_error = errno;
+    }
+    ~Target() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Target(const Target&) = delete;
+    Target& operator=(const Target&) = delete;
+
+    // errno when the file cannot be examined, else 0.
+    int error() const { return m_error; }
+    const struct statx& info() const { return m_info; }
+    mode_t mode() const { return m_info.stx_mode & 07777; }
+    // Only when links are not followed.
+    bool isLink() const { return S_ISLNK(m_info.stx_mode); }
+    bool is(dev_t device, ino_t inode) const {
+        return ::makedev(m_info.stx_dev_major, m_info.stx_dev_minor) == device &&
+               m_info.stx_ino == inode;
+    }
+
+    ssize_t getRecord(void* value, size_t size) const {
+        return m_nameFollows ? ::getxattr(m_name.c_str(), kRecordName, value, size)
+                             : ::lgetxattr(m_name.c_str(), kRecordName, value, size);
+    }
+    int setRecord(std::string_view value) const {
+        return m_nameFollows
+                   ? ::setxattr(m_name.c_str(), kRecordName, value.data(), value.size(), 0)
+                   : ::lsetxattr(m_name.c_str(), kRecordName, value.data(), value.size(), 0);
+    }
+    int removeRecord() const {
+        return m_nameFollows ? ::removexattr(m_name.c_str(), kRecordName)
+                             : ::lremovexattr(m_name.c_str(), kRecordName);
+    }
+    int chmod(mode_t mode) const { return ::chmod(m_name.c_str(), mode); }
+
+private:
+    std::string m_name;
+    bool m_nameFollows = true;
+    int m_fd = -1;
+    int m_error = 0;
+    struct statx m_info {};
+};
+
+// The raw record of the file, empty when it has none (error 0) or it cannot be read (error set).
+std::optional<std::string> ReadRecord(const Target& target, int& error) {
+    error = 0;
+    if (target.isLink()) // Linux keeps user attributes on files and folders only
+        return std::nullopt;
+    std::string value(256, '\0');
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ssize_t n = target.getRecord(value.data(), value.size());
+        if (n >= 0) {
+            value.resize(static_cast<size_t>(n));
+            return value;
+        }
+        if (errno != ERANGE) {
+            error = UnlessAbsent(errno);
+            return std::nullopt;
+        }
+        // Grown since we asked: ask for the size and try again.
+        const ssize_t size = target.getRecord(nullptr, 0);
+        if (size < 0) {
+            error = UnlessAbsent(errno);
+            return std::nullopt;
+        }
+        value.assign(static_cast<size_t>(size) + 1, '\0');
+    }
+    error = ERANGE;
+    return std::nullopt;
+}
+
+// Runs changeRecord, when there is one, and then gives the file finalMode. Writing a user attribute
+// needs write access to the file, so meanwhile the file is lent the owner's write bit. The first
+// failure's description, empty when all went well.
+std::string ChangeRecordThenMode(const Target& target, mode_t finalMode,
+                                 const std::function<std::string()>& changeRecord) {
+    std::string error;
+    mode_t modeNow = target.mode();
+    const auto setMode = [&](mode_t wantedMode) {
+        if (wantedMode == modeNow)
+            return;
+        if (target.chmod(wantedMode) == 0)
+            modeNow = wantedMode;
+        else if (error.empty())
+            error = std::strerror(errno);
+    };
+    if (changeRecord) {
+        setMode(modeNow | S_IWUSR);
+        if (std::string failure = changeRecord(); error.empty())
+            error = std::move(failure);
+    }
+    setMode(finalMode);
+    return error;
 }
 
 } // namespace
@@ -164,18 +280,19 @@ std::string FormatDosAttrib(uint32_t bits) {
     return "0x" + std::string(digits, end);
 }
 
-uint32_t GetFileAttributesA(const std::string& path) {
-    struct statx stx {};
-    if (HasNul(path) ||
-        ::statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_TYPE | STATX_MODE, &stx) != 0)
+uint32_t GetFileAttributesA(const std::string& path, FollowLinks follow) {
+    const Target target(path, follow);
+    if (target.error())
         return FileAttr::Invalid;
+    const struct statx& stx = target.info();
 
     uint32_t bits = 0;
     if (S_ISDIR(stx.stx_mode))
         bits |= FileAttr::Directory;
-    if (!(stx.stx_mode & S_IWUSR))
+    if (!target.isLink() && !(stx.stx_mode & S_IWUSR))
         bits |= FileAttr::ReadOnly;
-    if (const auto record = ReadRecord(path))
+    int readError = 0;
+    if (const auto record = ReadRecord(target, readError))
         bits |= ParseDosAttrib(*record).value_or(0) & kRecordBits;
     if (NameMarksHidden(path))
         bits |= FileAttr::Hidden;
@@ -185,71 +302,87 @@ uint32_t GetFileAttributesA(const std::string& path) {
     return bits ? bits : FileAttr::Normal;
 }
 
-AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes) {
-    if (HasNul(path))
-        return Failure(std::strerror(EINVAL));
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return Failure(std::strerror(errno));
+AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes, FollowLinks follow) {
+    const Target target(path, follow);
+    if (target.error())
+        return Failure(std::strerror(target.error()));
+    if (target.isLink())
+        return Failure(kLinkHasNone);
 
     const uint32_t wanted = attributes & kRecordBits; // Normal alone clears them all
     const bool readOnly = wanted & FileAttr::ReadOnly;
-    const mode_t mode = st.st_mode & 07777;
+    const mode_t mode = target.mode();
     const mode_t newMode = readOnly ? (mode & ~mode_t{0222}) : (mode | S_IWUSR);
 
     // Bits other programs keep in the record (Samba's not-indexed, offline...) stay, and a record
     // that already says the same is left alone so Samba's binary form keeps its creation time.
-    const std::optional<std::string> stored = ReadRecord(path);
+    int readError = 0;
+    const std::optional<std::string> stored = ReadRecord(target, readError);
     const std::optional<uint32_t> storedBits =
         stored ? ParseDosAttrib(*stored) : std::optional<uint32_t>();
     const uint32_t current = storedBits.value_or(0) & ~kDerivedBits;
     const uint32_t record = (current & ~kRecordBits) | wanted;
 
-    std::string error;
-    mode_t modeNow = mode;
-    const auto setMode = [&](mode_t wantedMode) {
-        if (wantedMode == modeNow)
-            return;
-        if (::chmod(path.c_str(), wantedMode) == 0)
-            modeNow = wantedMode;
-        else if (error.empty())
-            error = std::strerror(errno);
-    };
-    const auto writeRecord = [&] {
-        if (storedBits && current == record)
-            return;
-        if (record == 0) {
-            if (stored && ::removexattr(path.c_str(), kRecordName) != 0 && errno != ENODATA &&
-                !NoXattrSupport(errno) && error.empty())
-                error = std::strerror(errno);
-            return;
-        }
-        // With its NUL, as Samba writes the text form.
-        const std::string text = FormatDosAttrib(record) + '\0';
-        if (::setxattr(path.c_str(), kRecordName, text.data(), text.size(), 0) == 0)
-            return;
-        const int failure = errno;
-        if (NoXattrSupport(failure)) {
+    std::function<std::string()> writeRecord;
+    if (!(storedBits && current == record))
+        writeRecord = [&]() -> std::string {
+            if (record == 0) {
+                if (stored && target.removeRecord() != 0 && UnlessAbsent(errno))
+                    return std::strerror(errno);
+                return {};
+            }
+            // With its NUL, as Samba writes the text form.
+            if (target.setRecord(FormatDosAttrib(record) + '\0') == 0)
+                return {};
+            const int failure = errno;
+            if (!NoXattrSupport(failure))
+                return std::strerror(failure);
             // The mode carries read-only and a leading dot carries hidden, so only what has no
             // other home is lost.
             uint32_t lost = wanted & (FileAttr::Hidden | FileAttr::System | FileAttr::Archive);
             if (NameMarksHidden(path))
                 lost &= ~FileAttr::Hidden;
-            if (lost && error.empty())
-                error = "This file system cannot store the hidden, system and archive attributes";
-            return;
-        }
-        if (error.empty())
-            error = std::strerror(failure);
-    };
+            return lost ? "This file system cannot store the hidden, system and archive attributes"
+                        : "";
+        };
+    if (const std::string error = ChangeRecordThenMode(target, newMode, writeRecord);
+        !error.empty())
+        return Failure(error);
+    return AttrResult{};
+}
 
-    // Writing a user attribute needs write access to the file, so the record is written while
-    // the file is writable: a file that stays read-only is lent the owner's write bit meanwhile.
-    if (!(storedBits && current == record))
-        setMode(modeNow | S_IWUSR);
-    writeRecord();
-    setMode(newMode);
-    if (!error.empty())
+std::optional<AttrSnapshot> SnapshotAttributes(const std::string& path, FollowLinks follow) {
+    const Target target(path, follow);
+    if (target.error() || target.isLink())
+        return std::nullopt;
+    int readError = 0;
+    std::optional<std::string> record = ReadRecord(target, readError);
+    if (readError)
+        return std::nullopt;
+    const struct statx& stx = target.info();
+    return AttrSnapshot{::makedev(stx.stx_dev_major, stx.stx_dev_minor), stx.stx_ino, target.mode(),
+                        std::move(record)};
+}
+
+AttrResult RestoreAttributes(const std::string& path, const AttrSnapshot& snapshot,
+                             FollowLinks follow) {
+    const Target target(path, follow);
+    if (target.error())
+        return Failure(std::strerror(target.error()));
+    if (target.isLink() || !target.is(snapshot.device, snapshot.inode))
+        return Failure("The file was replaced meanwhile");
+
+    int readError = 0;
+    std::function<std::string()> putRecord;
+    if (ReadRecord(target, readError) != snapshot.record || readError)
+        putRecord = [&]() -> std::string {
+            if (snapshot.record ? target.setRecord(*snapshot.record) == 0
+                                : target.removeRecord() == 0 || !UnlessAbsent(errno))
+                return {};
+            return std::strerror(errno);
+        };
+    if (const std::string error = ChangeRecordThenMode(target, snapshot.mode, putRecord);
+        !error.empty())
         return Failure(error);
     return AttrResult{};
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 // File attribute bits with the values the rest of the program (and Windows clients of a Samba
 // share) know them by.
@@ -25,9 +26,13 @@ std::optional<uint32_t> ParseDosAttrib(std::string_view value);
 // The text form written back: "0x" followed by lower-case hex digits.
 std::string FormatDosAttrib(uint32_t bits);
 
-// Attribute bits of the file at path (symbolic links followed), FileAttr::Invalid when the file
-// cannot be examined.
-uint32_t GetFileAttributesA(const std::string& path);
+// What a path that names a symbolic link stands for: the file it points to, or the link itself.
+// A link has no attributes of its own (it reads as a plain file) and is never changed; its target,
+// which may be anywhere, is left alone too.
+enum class FollowLinks { Yes, No };
+
+// Attribute bits of the file at path, FileAttr::Invalid when the file cannot be examined.
+uint32_t GetFileAttributesA(const std::string& path, FollowLinks follow = FollowLinks::Yes);
 
 struct AttrResult {
     bool ok = true;
@@ -36,6 +41,25 @@ struct AttrResult {
 };
 
 // Sets read-only, hidden, system and archive as given (Normal alone clears them all). Fails with a
-// description when the file is missing, or when hidden, system or archive must be stored on a
-// file system without extended attributes.
-AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes);
+// description when the file is missing, when it is a link that is not to be followed, or when
+// hidden, system or archive must be stored on a file system without extended attributes.
+AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes,
+                              FollowLinks follow = FollowLinks::Yes);
+
+// A file's exact mode bits and raw record, taken before a change that may turn out to be of no
+// use, so that the file can get back exactly what it had.
+struct AttrSnapshot {
+    dev_t device = 0;
+    ino_t inode = 0;
+    mode_t mode = 0;
+    std::optional<std::string> record; // empty when the file has none
+};
+
+// Empty when the file cannot be examined, its record cannot be read, or it is a link not to be
+// followed.
+std::optional<AttrSnapshot> SnapshotAttributes(const std::string& path, FollowLinks follow);
+
+// Gives the file the snapshot's mode and record again. Changes nothing and fails when path no
+// longer names the file the snapshot was taken of.
+AttrResult RestoreAttributes(const std::string& path, const AttrSnapshot& snapshot,
+                             FollowLinks follow);

@@ -28,12 +28,22 @@ FailureLines BatchTransfer::Run(Operation operation, const std::vector<std::stri
 }
 
 FileOps::Result BatchTransfer::DeleteFile(const std::string& path) {
-    FileOps::Result result = FileOps::DeleteFile(path);
-    // Only a refusal is worth a second try; the attributes of a file that stays for any other
-    // reason are left as they were.
-    if (!result && (result.code == EACCES || result.code == EPERM)) {
-        if (SetFileAttributesA(path, FileAttr::Normal))
-            result = FileOps::DeleteFile(path);
-    }
+    const FileOps::Result result = FileOps::DeleteFile(path);
+    // Only a refusal is worth a second try, and only for a file marked read-only. The entry itself
+    // is looked at, never what a link points to: deleting a link removes the link.
+    if (result || (result.code != EACCES && result.code != EPERM))
+        return result;
+    const uint32_t attributes = GetFileAttributesA(path, FollowLinks::No);
+    if (attributes == FileAttr::Invalid || !(attributes & FileAttr::ReadOnly))
+        return result;
+    // On Linux it is mostly the folder that refuses (immutable, not writable, sticky), and then a
+    // plain file stays just as undeletable: it gets back exactly the mode and record it had.
+    const std::optional<AttrSnapshot> before = SnapshotAttributes(path, FollowLinks::No);
+    if (!before)
+        return result;
+    if (SetFileAttributesA(path, FileAttr::Normal, FollowLinks::No))
+        if (FileOps::Result retried = FileOps::DeleteFile(path))
+            return retried;
+    (void)RestoreAttributes(path, *before, FollowLinks::No);
     return result;
 }

@@ -20,8 +20,10 @@ std::string Destination(const std::string& entry, const std::string& folder);
 FailureLines Run(Operation operation, const std::vector<std::string>& entries,
                  const std::string& folder, Lines lines = Lines::Named);
 
-// Deletes one file. Where the file system refuses because the file is marked read-only (as a
-// Windows share does), its attributes are made plain and the delete is tried once more.
+// Deletes one file. Where the file system refuses and the file is marked read-only (a Windows share
+// refuses for that), its attributes are made plain and the delete is tried once more; when that
+// fails too, the file gets its attributes back and the first refusal is reported. A link is
+// deleted as a link and its attributes are never touched, nor those of the file it points to.
 FileOps::Result DeleteFile(const std::string& path);
 
 } // namespace BatchTransfer

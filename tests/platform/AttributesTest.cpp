@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -104,11 +105,14 @@ protected:
 
     // As the file's owner, who is not root: only without root's rights does writing the record
     // need write access, so that the order of the mode change and the record write matters.
-    AttrResult SetAsOwner(uint32_t bits) {
+    AttrResult AsOwner(const std::function<AttrResult()>& change) {
         EXPECT_TRUE(!m_root || (::setegid(65534) == 0 && ::seteuid(65534) == 0));
-        const AttrResult result = SetFileAttributesA(m_file, bits);
+        const AttrResult result = change();
         EXPECT_TRUE(!m_root || (::seteuid(0) == 0 && ::setegid(0) == 0));
         return result;
+    }
+    AttrResult SetAsOwner(uint32_t bits, FollowLinks follow = FollowLinks::Yes) {
+        return AsOwner([&] { return SetFileAttributesA(m_file, bits, follow); });
     }
 
     const bool m_root = ::geteuid() == 0;
@@ -141,6 +145,19 @@ TEST_P(FileAttributes, RoundTripsAsAnOwnerWhoIsNotRoot) {
         EXPECT_EQ(RawRecord(m_file), record) << bits;
         EXPECT_EQ(ModeOf(m_file), mode) << bits;
     }
+
+    // Without following links the file is reached through /proc; a snapshot puts back the exact
+    // record of a read-only file, which the owner may write only while lent the write bit.
+    const std::string samba = Fixture("v5-readonly-hidden-system-archive.bin");
+    PutRecord(m_file, samba);
+    SetMode(m_file, 0444);
+    const std::optional<AttrSnapshot> before = SnapshotAttributes(m_file, FollowLinks::No);
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(SetAsOwner(Normal, FollowLinks::No));
+    EXPECT_EQ(std::pair(RawRecord(m_file), ModeOf(m_file)), std::pair(""s, mode_t{0644}));
+    ASSERT_EQ(AsOwner([&] { return RestoreAttributes(m_file, *before, FollowLinks::No); }).error,
+              "");
+    EXPECT_EQ(std::pair(RawRecord(m_file), ModeOf(m_file)), std::pair(samba, mode_t{0444}));
 }
 
 TEST_P(FileAttributes, ReadsAndKeepsRecordsOtherProgramsWrote) {
@@ -183,6 +200,12 @@ TEST_P(FileAttributes, NamesFoldersLinksAndMissingPaths) {
     ASSERT_TRUE(SetFileAttributesA(*m_dir / "link", bits));
     EXPECT_EQ(GetFileAttributesA(m_file), bits);
     EXPECT_EQ(ModeOf(m_file), 0444u);
+    // Not followed, a link reads as plain and is never changed, nor is what it points to.
+    EXPECT_EQ(GetFileAttributesA(*m_dir / "link", FollowLinks::No), Normal);
+    EXPECT_EQ(SetFileAttributesA(*m_dir / "link", Normal, FollowLinks::No).error,
+              "A symbolic link has no attributes of its own");
+    EXPECT_FALSE(SnapshotAttributes(*m_dir / "link", FollowLinks::No));
+    EXPECT_EQ(GetFileAttributesA(m_file), bits);
     ASSERT_EQ(::symlink("nowhere", (*m_dir / "dangling").c_str()), 0);
     EXPECT_EQ(GetFileAttributesA(*m_dir / "dangling"), Invalid);
 

@@ -11,11 +11,9 @@
 #include <functional>
 #include <future>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
 #include <memory>
 #include <random>
 #include <sched.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -83,33 +81,6 @@ void WithTmpfs(const std::string& mountPoint, const char* options,
     });
     if (const std::string error = setupError.get(); !error.empty())
         GTEST_SKIP() << "no private tmpfs: " << error;
-}
-
-// While a folder is immutable, not even root may add, remove or rename anything in it.
-bool SetImmutable(const std::string& folder, bool on) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    int flags = 0;
-    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return ok;
-}
-
-// The flag for as long as this lives, however the test ends.
-struct Immutable {
-    std::string folder;
-    bool set = SetImmutable(folder, true);
-    ~Immutable() { SetImmutable(folder, false); }
-};
-
-// tmpfs and overlayfs have no immutable flag; look for a disk folder that has.
-std::unique_ptr<TempDir> FolderWithImmutableFlag() {
-    for (const char* base : {"/var/tmp", "/tmp", "/work"})
-        if (::access(base, W_OK) == 0)
-            if (auto dir = std::make_unique<TempDir>(base); Immutable{dir->path()}.set)
-                return dir;
-    return nullptr;
 }
 
 TEST(FileOpsCopy, CarriesEverythingAndReplacesTheDestination) {
