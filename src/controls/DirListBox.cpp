@@ -1,6 +1,7 @@
 #include "controls/DirListBox.h"
 
 #include "controls/KeyAdapter.h"
+#include "controls/ListBox.h"
 #include "platform/DirListing.h"
 #include "platform/DisplayText.h"
 
@@ -158,6 +159,11 @@ void DirListBox::refresh() {
     FolderListing listing = ListFolder(m_path, ListWhat::Folders);
     if (!listing.error)
         rebuild(m_path, std::move(listing.folders));
+}
+
+QItemSelectionModel::SelectionFlags DirListBox::selectionCommand(const QModelIndex& index,
+                                                                 const QEvent* event) const {
+    return KeepingTheSelection(QListView::selectionCommand(index, event), index);
 }
 
 int DirListBox::count() const {

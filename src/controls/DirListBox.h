@@ -39,6 +39,10 @@ public:
 signals:
     void Change();
 
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+
 private:
     void rebuild(const std::string& folder, std::vector<std::string> subfolders);
 

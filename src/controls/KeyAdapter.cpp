@@ -65,8 +65,12 @@ int KeyAdapter::shiftStateOf(const QKeyEvent& event) {
 
 int KeyAdapter::keyAsciiOf(const QKeyEvent& event) {
     const Qt::KeyboardModifiers m = event.modifiers();
+    // Alt with a key is a shortcut (an access key, a window manager's binding), never typing, even
+    // where the keyboard layout gives the event a text.
+    if (m & Qt::AltModifier)
+        return 0;
     const int key = event.key();
-    if ((m & Qt::ControlModifier) && !(m & Qt::AltModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+    if ((m & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
         return key - Qt::Key_A + 1;
     const QString text = event.text();
     if (text.isEmpty())

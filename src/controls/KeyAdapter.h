@@ -30,8 +30,8 @@ public:
 
     static int keyCodeOf(const QKeyEvent& event);
     static int shiftStateOf(const QKeyEvent& event);
-    // The typed character's code, 0 when the key types nothing. Ctrl with a letter gives the
-    // control character, as it does on every keyboard layout.
+    // The typed character's code, 0 when the key types nothing, as with Alt held. Ctrl with a
+    // letter gives the control character, as it does on every keyboard layout.
     static int keyAsciiOf(const QKeyEvent& event);
 
 signals:

@@ -5,6 +5,14 @@
 #include <QMouseEvent>
 #include <utility>
 
+QItemSelectionModel::SelectionFlags KeepingTheSelection(QItemSelectionModel::SelectionFlags command,
+                                                        const QModelIndex& index) {
+    if (!index.isValid() ||
+        command.testAnyFlags(QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
+}
+
 ListBox::ListBox(QWidget* parent) : QListView(parent), m_model(this), m_keys(new KeyAdapter(this)) {
     setModel(&m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -43,6 +51,11 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
     QListView::mousePressEvent(event);
     if (again)
         emit Click();
+}
+
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
+                                                              const QEvent* event) const {
+    return KeepingTheSelection(QListView::selectionCommand(index, event), index);
 }
 
 void ListBox::removeItem(int index) {

@@ -6,6 +6,12 @@
 
 class KeyAdapter;
 
+// The selection rule of every list: once an entry is selected, only choosing another one changes
+// that. A click on the blank part of the list, Ctrl+click on the selected entry and Ctrl+Space
+// keep it selected; only code (removing the entry, clearing the list) leaves none.
+QItemSelectionModel::SelectionFlags KeepingTheSelection(QItemSelectionModel::SelectionFlags command,
+                                                        const QModelIndex& index);
+
 // A single-selection list of byte strings with the events the windows handle: Click when the
 // user selects an entry (mouse or arrow keys, or clicks the selected one again), DblClick, and
 // the KeyPress / KeyUp pair of KeyAdapter.
@@ -40,6 +46,8 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 
 private:
     ByteListModel m_model;

@@ -1,10 +1,12 @@
 #include "TestSupport.h"
 #include "controls/DirListBox.h"
 #include "controls/KeyAdapter.h"
+#include "controls/ListBox.h"
 #include "platform/DirListing.h"
 #include "platform/Volumes.h"
 
 #include <QKeyEvent>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -78,4 +80,41 @@ TEST(KeyAdapter, MapsKeysToTheHandlersCodes) {
               'N');
     EXPECT_EQ(KeyAdapter::keyAsciiOf(QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier)),
               0);
+    // Alt with a letter types nothing, though a platform may attach the letter as text.
+    EXPECT_EQ(KeyAdapter::keyAsciiOf(
+                  QKeyEvent(QEvent::KeyPress, Qt::Key_M, Qt::AltModifier, QStringLiteral("m"))),
+              0);
+}
+
+// Once an entry is selected, only choosing another one changes that: not a click on the blank
+// part of the list, not Ctrl+click on the entry, not Ctrl+Space.
+TEST(Lists, KeepTheirSelectionUntilAnotherEntryIsChosen) {
+    TempDir dir;
+    MakeFolder(dir / "sub");
+    ListBox list;
+    list.items().append(std::vector<std::string>{"a", "b", "c"});
+    DirListBox folders;
+    folders.setPath(dir.path());
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(&list), static_cast<QAbstractItemView*>(&folders)}) {
+        view->resize(200, 300);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+        const auto selected = [view] { return view->selectionModel()->selectedIndexes(); };
+        const QModelIndex second = view->model()->index(1, 0);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(second).center());
+        ASSERT_EQ(selected(), QModelIndexList{second});
+
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(100, 290));
+        EXPECT_EQ(selected(), QModelIndexList{second}) << "blank part clicked";
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          view->visualRect(second).center());
+        EXPECT_EQ(selected(), QModelIndexList{second}) << "Ctrl+click";
+        QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
+        EXPECT_EQ(selected(), QModelIndexList{second}) << "Ctrl+Space";
+        QTest::keyClick(view, Qt::Key_Down);
+        EXPECT_EQ(selected(), QModelIndexList{view->model()->index(2, 0)});
+    }
+    list.removeItem(2);
+    EXPECT_EQ(list.listIndex(), -1);
 }
