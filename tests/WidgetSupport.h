@@ -15,7 +15,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <unistd.h>
@@ -109,6 +111,30 @@ protected:
 
 private:
     char* m_previous = nullptr;
+};
+
+// Answers the modal dialogs of type Dialog that come while it lives, from a timer, as a user who
+// looks at them first would. A dialog left open is closed after a while, so a test fails rather
+// than hangs.
+template <class Dialog> class Answering {
+public:
+    explicit Answering(std::function<void(Dialog*)> answer) {
+        QObject::connect(&m_poll, &QTimer::timeout, [this, answer] {
+            if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+                ++seen;
+                answer(dialog);
+            }
+        });
+        m_poll.start(10);
+        QTimer::singleShot(5000, &m_poll, [] {
+            if (QWidget* w = QApplication::activeModalWidget())
+                w->close();
+        });
+    }
+    int seen = 0;
+
+private:
+    QTimer m_poll;
 };
 
 // Helpers shared by the tests of the tool windows the main window opens.

@@ -1,5 +1,19 @@
 #include "controls/ControlFont.h"
 
+#include <QFile>
+#include <QFontDatabase>
+#include <QStringList>
+
+void RegisterDesignedFaces() {
+    static const bool once = [] {
+        const QString path = QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf");
+        if (!QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")) && QFile::exists(path))
+            QFontDatabase::addApplicationFont(path);
+        return true;
+    }();
+    (void)once;
+}
+
 QFont ControlFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSizeF(8.25);

@@ -1,5 +1,6 @@
 #include "shell/App.h"
 
+#include "controls/ControlFont.h"
 #include "shell/Form1.h"
 #include "shell/ToolWindowBase.h"
 #include "shell/frmBackForm.h"
@@ -12,12 +13,23 @@
 #include "viewers/frmPicture.h"
 #include "viewers/frmTextRead.h"
 
+#include <QGuiApplication>
+#include <QIcon>
+
 namespace {
 App* g_app = nullptr;
 }
 
-App::App() {
+// The real boxes unless a test puts its own in their place.
+App::App() : m_messages(std::make_unique<DialogMessages>()) {
     g_app = this;
+    // Every window, and the message boxes, show it.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/org.dexaro.Dexaro-%1.png").arg(size),
+                     QSize(size, size));
+    QGuiApplication::setWindowIcon(icon);
+    RegisterDesignedFaces();
 }
 
 App::~App() {
@@ -50,7 +62,6 @@ Form1* App::loadForm1(QWidget* owner) {
     return m_form1;
 }
 
-
 ToolWindowBase* App::load(ToolWindow window) {
     if (ToolWindowBase* existing = loaded(window))
         return existing;
@@ -82,6 +93,8 @@ ToolWindowBase* App::load(ToolWindow window) {
         break;
     }
     m_windows[window] = created;
+    // Window managers, session tools and the end-to-end tests tell our windows apart by role.
+    created->setWindowRole(created->objectName());
     created->Form_Load();
     return created;
 }

@@ -10,14 +10,14 @@ void FileInfoPanel::EnsureClosingSlash(std::string& folder) {
 }
 
 std::optional<QString> FileInfoPanel::Text(const std::string& folder, const std::string& file,
-                                           const std::string& attributes) {
+                                           const std::string& attributes, const std::string& path) {
     const QString crlf = QStringLiteral("\r\n");
     QString text = QStringLiteral("Active Path: ") + DisplayText(folder) + crlf +
                    QStringLiteral("Active File: ") + DisplayText(file) + crlf +
                    QStringLiteral("Attribute: ") + DisplayText(attributes);
     if (file.empty())
         return text;
-    const std::optional<FileTimes> times = GetFileTimes(folder + file);
+    const std::optional<FileTimes> times = GetFileTimes(path);
     if (!times)
         return std::nullopt;
     return text + crlf + QStringLiteral(" Created: ") + GeneralDate(times->created) +

@@ -10,10 +10,11 @@ namespace FileInfoPanel {
 // Gives folder its closing "/" when it has none.
 void EnsureClosingSlash(std::string& folder);
 
-// The panel's lines, joined by CR LF: the folder, the file, the attribute words and, when file is
-// set, its three times. Empty when file is set but folder + file cannot be examined, in which case
-// the panel keeps what it showed.
+// The panel's lines, joined by CR LF: the folder, the file name, the attribute words and, when
+// the name is set, the three times of the file at path (the work-list entry the name came from,
+// which need not lie in folder). Empty when the name is set but that file cannot be examined, in
+// which case the panel keeps what it showed.
 std::optional<QString> Text(const std::string& folder, const std::string& file,
-                            const std::string& attributes);
+                            const std::string& attributes, const std::string& path);
 
 } // namespace FileInfoPanel

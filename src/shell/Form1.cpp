@@ -12,6 +12,7 @@
 #include "shell/FileInfoPanel.h"
 #include "shell/ToolWindowBase.h"
 #include "shell/Twips.h"
+#include "shell/WindowFrame.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -21,12 +22,15 @@
 #include <cstdlib>
 #include <unistd.h>
 
+// A dialog-type window, because only a transient window type tells the window manager who its
+// owner is (WM_TRANSIENT_FOR), and only then does it keep us above the full-screen background.
 Form1::Form1(QWidget* owner)
-    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint), Label1(new QLabel(this)),
+    : QWidget(owner, Qt::Dialog | Qt::FramelessWindowHint), Label1(new QLabel(this)),
       Dir1(new DirListBox(this)), File1(new FileListBox(this)), List1(new ListBox(this)),
       Drive1(new DriveListBox(this)), Label2(new QLabel(this)),
       Command1(new QPushButton(QStringLiteral("&ENd"), this)) {
     setObjectName(QStringLiteral("Form1"));
+    setWindowRole(objectName());
     Label1->setObjectName(QStringLiteral("Label1"));
     Dir1->setObjectName(QStringLiteral("Dir1"));
     File1->setObjectName(QStringLiteral("File1"));
@@ -125,6 +129,7 @@ void Form1::Dir1_Change() {
     File1->setPath(Dir1->path());
     m_CurrentFolder = Dir1->path();
     m_CurrentFile.clear();
+    m_currentFilePath.clear();
     ShowFileInfo();
     Drive1->showVolumeOf(Dir1->path());
 }
@@ -137,19 +142,22 @@ void Form1::Command1_Click() {
 
 void Form1::ShowFileInfo() {
     FileInfoPanel::EnsureClosingSlash(m_CurrentFolder);
-    if (const auto text = FileInfoPanel::Text(m_CurrentFolder, m_CurrentFile, m_CurrentAttributes))
+    if (const auto text = FileInfoPanel::Text(m_CurrentFolder, m_CurrentFile, m_CurrentAttributes,
+                                              m_currentFilePath))
         Label2->setText(*text);
 }
 
 void Form1::ShowToolWindow(ToolWindow window) {
-    QWidget* tool = App::instance().load(window);
+    ToolWindowBase* tool = App::instance().load(window);
     if (!tool)
         return;
-    // The frame (title bar, borders) is known only once the window is on screen, and it counts
-    // in the height: show first, then put it directly above this window, 100 twips further
-    // left, its bottom edge on our top edge.
-    tool->show();
+    // Directly above this window, 100 twips further left, its outer bottom edge on our top edge.
+    // The frame counts in its height, so it is learnt before the window is first shown, and the
+    // window itself is placed inside it: placed once, it never jumps.
+    const QMargins frame = WindowFrame::Extents(tool);
     const QRect ours = frameGeometry();
-    tool->move(ours.left() - Twips::toPixels(100, Twips::dpi(this)),
-               ours.top() - tool->frameGeometry().height());
+    const QPoint outer(ours.left() - Twips::toPixels(100, Twips::dpi(this)),
+                       ours.top() - (frame.top() + tool->height() + frame.bottom()));
+    tool->setGeometry(QRect(outer + QPoint(frame.left(), frame.top()), tool->size()));
+    tool->showModeless();
 }

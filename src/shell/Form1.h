@@ -79,5 +79,7 @@ private:
 
     std::string m_CurrentFolder;
     std::string m_CurrentFile;
+    // The work-list entry CurrentFile was taken from: the file whose times the panel shows.
+    std::string m_currentFilePath;
     std::string m_CurrentAttributes;
 };

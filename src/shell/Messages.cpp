@@ -3,46 +3,87 @@
 #include "platform/DisplayText.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStringList>
+
+namespace {
+
+// Ctrl+C copies the whole message, every line of a long one included, as message boxes do on
+// other desktops: a list of failures is worth pasting into a note or a bug report.
+class CopyableBox : public QMessageBox {
+public:
+    CopyableBox(const QString& text, QWidget* parent)
+        : QMessageBox(NoIcon, QString(), QString(), Ok, parent), m_text(text) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Copy))
+            QGuiApplication::clipboard()->setText(m_text);
+        else
+            QMessageBox::keyPressEvent(event);
+    }
+
+private:
+    QString m_text;
+};
+
+// Runs a modal box over the active window and gives that window the keyboard back afterwards:
+// some window managers (xfwm4) activate the owner's owner, the background, when a box closes, and
+// the next key would go nowhere.
+template <class Run> auto OverActiveWindow(Run run) {
+    const QPointer<QWidget> owner = QApplication::activeWindow();
+    auto result = run(owner.data());
+    if (owner && owner->isVisible())
+        owner->activateWindow();
+    return result;
+}
+
+} // namespace
 
 void DialogMessages::message(const std::string& text) {
     // Lines end in CR LF; the box wants plain line feeds. Each line names at most one file, so
-    // each is decoded on its own: one name that is not UTF-8 must not garble the others.
-    QStringList decoded;
-    size_t start = 0;
-    while (start <= text.size()) {
+    // each is decoded on its own: one name that is not UTF-8 must not garble the others. The last
+    // line break ends the last line; it does not start another.
+    QStringList lines;
+    for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
         std::string_view line(text.data() + start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        decoded.push_back(DisplayText(line));
+        lines.push_back(DisplayText(line));
         start = end + 1;
     }
-    const QString shown = decoded.join(QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
-    // A batch of thousands of failures must not make a box taller than the screen.
-    const QStringList lines = shown.split(QLatin1Char('\n'));
-    if (lines.size() > MaxShownLines) {
-        box.setText(lines.mid(0, MaxShownLines).join(QLatin1Char('\n')) +
-                    QStringLiteral("\n... and %1 more lines").arg(lines.size() - MaxShownLines));
-        box.setDetailedText(shown);
-    } else {
-        box.setText(shown);
-    }
-    box.exec();
+    const QString ending = !text.empty() && text.back() == '\n' ? QStringLiteral("\n") : QString();
+    const QString whole = lines.join(QLatin1Char('\n')) + ending;
+    OverActiveWindow([&](QWidget* owner) {
+        CopyableBox box(whole, owner);
+        box.setTextFormat(Qt::PlainText);
+        // A batch of thousands of failures must not make a box taller than the screen.
+        if (lines.size() > MaxShownLines) {
+            box.setText(
+                lines.mid(0, MaxShownLines).join(QLatin1Char('\n')) +
+                QStringLiteral("\n... and %1 more lines").arg(lines.size() - MaxShownLines));
+            box.setDetailedText(whole);
+        } else {
+            box.setText(whole);
+        }
+        return box.exec();
+    });
 }
 
 std::string DialogMessages::input(const QString& prompt) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), QString(), prompt,
-                                               QLineEdit::Normal, QString(), &ok);
-    return ok ? TypedBytes(text) : std::string();
+    return OverActiveWindow([&](QWidget* owner) {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(owner, QString(), prompt, QLineEdit::Normal, QString(), &ok);
+        return ok ? TypedBytes(text) : std::string();
+    });
 }
 
 void DialogMessages::beep() {

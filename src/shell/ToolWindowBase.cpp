@@ -24,6 +24,13 @@ void ToolWindowBase::unload() {
     App::instance().unload(m_kind);
 }
 
+void ToolWindowBase::showModeless() {
+    show();
+    // A window shown again stays where it was in the stacking and inactive unless told.
+    raise();
+    activateWindow();
+}
+
 QRect ToolWindowBase::twips(double left, double top, double width, double height) const {
     return Twips::rect(left, top, width, height, Twips::dpi(this));
 }

@@ -25,6 +25,10 @@ public:
     // Values kept outside the window (the sort windows' target folders) stay.
     void unload();
 
+    // Shows the window without blocking the others, in front and active, also when it is open
+    // already.
+    void showModeless();
+
 protected:
     // Twips to this window's pixels.
     QRect twips(double left, double top, double width, double height) const;

@@ -13,6 +13,8 @@
 
 frmBackForm::frmBackForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setWindowTitle(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("frmBackForm"));
+    setWindowRole(objectName());
     // Every repaint draws every pixel itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -26,7 +28,20 @@ void frmBackForm::Form_Load() {
     Form1* main = App::instance().loadForm1(this);
     const QSize outer = main->frameGeometry().size();
     main->move(whole.right() + 1 - outer.width(), whole.bottom() + 1 - outer.height());
+    // The owner goes on screen first: a window manager stacks an owned window above its owner
+    // when it maps it, but an owner mapped later may come up over it (openbox does so).
+    show();
     main->show();
+}
+
+void frmBackForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The background takes no keys, so it passes the keyboard on to the main window whenever it
+    // is made the active window: when the user clicks it, and when a window manager falls back to
+    // it after a tool window or a box closes (xfwm4 does), so the next key is never lost.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        if (Form1* main = App::instance().form1(); main && main->isVisible())
+            main->activateWindow();
 }
 
 void frmBackForm::paintEvent(QPaintEvent* event) {

@@ -14,15 +14,6 @@
 
 namespace {
 
-// Shows a window without blocking the main window, in front and active as a newly opened one
-// would be, also when it was open already.
-void ShowModeless(QWidget* window) {
-    if (window->isVisible())
-        window->raise(); // a newly shown window comes up in front anyway
-    window->show();
-    window->activateWindow();
-}
-
 // A pixel position of a window in twips, single precision as the windows were designed.
 float InTwips(int pixels, double dpi) {
     return static_cast<float>(Twips::fromPixels(pixels, dpi));
@@ -36,7 +27,7 @@ void Form1::ShowTextViewer() {
     viewer->move(pos());
     // A file that cannot be read shows an empty box, and the viewer opens all the same.
     viewer->txtContents->setPlainText(ViewerFiles::TextForViewer(List1->selectedItem()));
-    ShowModeless(viewer);
+    viewer->showModeless();
 }
 
 void Form1::ShowPictureViewer() {
@@ -50,7 +41,7 @@ void Form1::ShowPictureViewer() {
     const double dpi = Twips::dpi(this);
     viewer->move(Twips::toPixels(InTwips(x(), dpi) * 0.9f, dpi),
                  Twips::toPixels(InTwips(y(), dpi) * 0.9f, dpi));
-    ShowModeless(viewer);
+    viewer->showModeless();
 }
 
 void Form1::List1_DblClick() {
@@ -62,6 +53,6 @@ void Form1::List1_DblClick() {
     window->move(Twips::toPixels(left, dpi), Twips::toPixels(top, dpi));
     // The file need not exist: Ok then changes nothing.
     window->setFileName(List1->selectedItem());
-    ShowModeless(window);
+    window->showModeless();
     ShowFileInfo();
 }

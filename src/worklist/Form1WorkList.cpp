@@ -30,7 +30,10 @@ void Form1::File1_KeyUp(int KeyCode, int Shift) {
 }
 
 void Form1::List1_Click() {
-    m_CurrentFile = Module1::GetFileName(List1->selectedItem());
+    // The name alone is what other readers of CurrentFile take; the times shown are those of the
+    // entry's own file, wherever it lies, never of a namesake in the current folder.
+    m_currentFilePath = List1->selectedItem();
+    m_CurrentFile = Module1::GetFileName(m_currentFilePath);
     ShowFileInfo();
 }
 

@@ -1,12 +1,14 @@
 #include "shell/Background.h"
 #include "Version.h"
 #include "WidgetSupport.h"
+#include "shell/ToolWindowBase.h"
 #include "shell/Twips.h"
 #include "shell/frmBackForm.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QWindow>
 
 TEST(Background, GradientRunsFromGreenToBlackOneStepPerTwip) {
     const std::vector<int> greens = Background::RowGreens(768, 15.0);
@@ -60,10 +62,19 @@ TEST_F(StartUpTest, BackgroundCoversTheScreenAndTheMainWindowSitsInItsCorner) {
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->frameGeometry().bottomRight(), screen.bottomRight());
-    // Owned by the background, so it always stays above it.
-    EXPECT_EQ(main->parentWidget(), app->backForm());
-    EXPECT_TRUE(main->isWindow());
+    // Owned by the background, so it always stays above it: a window manager learns of an owner
+    // only for a transient window type.
+    EXPECT_EQ(main->windowHandle()->transientParent(), app->backForm()->windowHandle());
+    EXPECT_EQ(main->windowType(), Qt::Dialog);
     EXPECT_EQ(main->Label1->text(), "Dexaro");
+    // The background takes no keys: made active, it hands the keyboard to the main window.
+    app->backForm()->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(main));
+    // Every window shows the application icon, at the sizes title bars and task bars ask for.
+    for (QWidget* window : {static_cast<QWidget*>(app->backForm()), static_cast<QWidget*>(main),
+                            static_cast<QWidget*>(app->load(ToolWindow::TextRead))})
+        for (int size : {16, 32})
+            EXPECT_EQ(window->windowIcon().pixmap(size).size(), QSize(size, size));
 }
 
 TEST_F(StartUpTest, PaintsTheGradientAndAWhiteTitleOverABlackShadow) {

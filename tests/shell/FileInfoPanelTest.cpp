@@ -28,7 +28,7 @@ TEST(FileInfoPanel, EnsureClosingSlashAddsOneOnlyWhenMissing) {
 }
 
 TEST(FileInfoPanel, WithoutAFileThePanelHasThreeLines) {
-    const auto text = FileInfoPanel::Text("/data/", "", "Archive  ");
+    const auto text = FileInfoPanel::Text("/data/", "", "Archive  ", "");
     ASSERT_TRUE(text);
     EXPECT_EQ(*text, "Active Path: /data/\r\nActive File: \r\nAttribute: Archive  ");
 }
@@ -38,7 +38,7 @@ TEST(FileInfoPanel, WithAFileTheFourthLineGivesItsTimes) {
     WriteFile(dir / "a.txt", "x");
     // 3/15/2009 6:40:10 PM modified, accessed at exactly midnight: the date alone.
     SetTimes(dir / "a.txt", 1237075200, 1237142410);
-    const auto text = FileInfoPanel::Text(dir.path(), "a.txt", "Archive  ");
+    const auto text = FileInfoPanel::Text(dir.path(), "a.txt", "Archive  ", dir / "a.txt");
     ASSERT_TRUE(text);
     const QStringList lines = text->split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 4);
@@ -52,13 +52,13 @@ TEST(FileInfoPanel, WithAFileTheFourthLineGivesItsTimes) {
 
 TEST(FileInfoPanel, AFileThatIsNotThereLeavesThePanelAsItWas) {
     TempDir dir;
-    EXPECT_FALSE(FileInfoPanel::Text(dir.path(), "missing.txt", ""));
+    EXPECT_FALSE(FileInfoPanel::Text(dir.path(), "missing.txt", "", dir / "missing.txt"));
 }
 
 TEST(FileInfoPanel, NamesThatAreNotUtf8AreShownNotDropped) {
     TempDir dir;
     WriteFile(dir / "caf\xe9.txt", "x");
-    const auto text = FileInfoPanel::Text(dir.path(), "caf\xe9.txt", "");
+    const auto text = FileInfoPanel::Text(dir.path(), "caf\xe9.txt", "", dir / "caf\xe9.txt");
     ASSERT_TRUE(text);
     EXPECT_TRUE(text->contains(QStringLiteral("Active File: caf\u00e9.txt")));
 }

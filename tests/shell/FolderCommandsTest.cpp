@@ -1,5 +1,6 @@
 #include "WidgetSupport.h"
 #include "platform/DirListing.h"
+#include "shell/Module1.h"
 
 #include <QInputDialog>
 #include <QMessageBox>
@@ -40,44 +41,49 @@ TEST_F(FolderCommands, AFolderThatCannotBeMadeIsReported) {
               "An error occured in making directory \r\n     No such file or directory\r\n");
 }
 
-// The real boxes, answered by a user who looks at them first.
+// The program as it starts has the real boxes: N in the folder list asks with a real input box.
+TEST(DialogMessages, AreWhatTheProgramHasFromItsStart) {
+    App app;
+    Module1::Main();
+    Form1* main = app.form1();
+    ASSERT_TRUE(main && QTest::qWaitForWindowExposed(main));
+    Answering<QInputDialog> user([](QInputDialog* dialog) {
+        EXPECT_EQ(dialog->labelText(), "Please Enter a name for the directory");
+        dialog->reject();
+    });
+    TypeKey(main->Dir1, Qt::Key_N, {}, QStringLiteral("n"));
+    EXPECT_EQ(user.seen, 1);
+}
+
 TEST(DialogMessages, ShowsAPlainBoxWithTheApplicationTitleAndAnInputBox) {
-    bool seen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        seen = true;
-        EXPECT_EQ(box->text(), "There were errors: \n     x\n");
+    QString said;
+    Answering<QMessageBox> user([&](QMessageBox* box) {
+        said = box->text();
         EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-        EXPECT_EQ(box->buttons().size(), 1);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
         EXPECT_EQ(box->windowTitle(), "");
         box->button(QMessageBox::Ok)->click();
     });
-    poll.start(10);
-    QTimer::singleShot(5000, [] { // a box that never comes fails instead of hanging
-        if (QWidget* w = QApplication::activeModalWidget())
-            w->close();
-    });
     DialogMessages().message("There were errors: \r\n     x\r\n");
-    EXPECT_TRUE(seen);
+    EXPECT_EQ(said, "There were errors: \n     x\n");
 
-    int asked = 0;
-    QObject::disconnect(&poll, nullptr, nullptr, nullptr);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        ++asked;
+    // A long report shows its first 30 lines and counts the rest; the final line break is no line.
+    const auto report = [](int failures) {
+        std::string text = "There were errors: \r\n";
+        for (int i = 0; i < failures; ++i)
+            text += "     failure " + std::to_string(i) + "\r\n";
+        return text;
+    };
+    DialogMessages().message(report(29));
+    EXPECT_FALSE(said.contains("more lines"));
+    EXPECT_TRUE(said.endsWith("failure 28\n"));
+    DialogMessages().message(report(31));
+    EXPECT_TRUE(said.endsWith("failure 28\n... and 2 more lines")) << said.toStdString();
+
+    Answering<QInputDialog> typing([](QInputDialog* dialog) {
         EXPECT_EQ(dialog->labelText(), "Please Enter a name");
-        dialog->setTextValue(asked == 1 ? QStringLiteral("caf\u00e9") : QStringLiteral("x"));
-        if (asked == 1)
-            dialog->accept();
-        else
-            dialog->reject();
+        dialog->setTextValue(QStringLiteral("caf\u00e9"));
+        dialog->accept();
     });
     EXPECT_EQ(DialogMessages().input("Please Enter a name"), "caf\xc3\xa9");
-    EXPECT_EQ(DialogMessages().input("Please Enter a name"), "");
-    EXPECT_EQ(asked, 2);
 }

@@ -1,8 +1,12 @@
 #include "WidgetSupport.h"
 #include "controls/DriveListBox.h"
+#include "shell/ToolWindowBase.h"
 #include "shell/Twips.h"
 
+#include <QCheckBox>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
 
 namespace {
 
@@ -53,6 +57,48 @@ TEST_F(Form1Layout, EndButtonEndsTheProgramAtOnce) {
             std::abort(); // never reached when the button ends the program
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+// Every caption of every window fits its control in the face the program picks for the designed
+// one: a wider stand-in face cuts "If File has Extension:" short.
+TEST_F(Form1Layout, EveryCaptionOfEveryWindowFitsItsControl) {
+    std::vector<QWidget*> windows{form};
+    for (ToolWindow kind :
+         {ToolWindow::SortByCriteria, ToolWindow::MoveFileByDate, ToolWindow::BatchRenamer,
+          ToolWindow::MoveByExtension, ToolWindow::TextRead, ToolWindow::Picture,
+          ToolWindow::FileAttr, ToolWindow::CMDS})
+        windows.push_back(app->load(kind));
+    int checked = 0;
+    for (QWidget* window : windows)
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            QString text;
+            QRect room;
+            if (auto* label = qobject_cast<QLabel*>(control); label && !label->wordWrap()) {
+                text = label->text();
+                room = label->contentsRect();
+            } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+                text = button->text().remove(QLatin1Char('&')); // the access key's mark
+                QStyleOptionButton option;
+                option.initFrom(button);
+                option.text = button->text();
+                const QStyle::SubElement contents =
+                    qobject_cast<QCheckBox*>(button)      ? QStyle::SE_CheckBoxContents
+                    : qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+                                                          : QStyle::SE_PushButtonContents;
+                room = button->style()->subElementRect(contents, &option, button);
+            }
+            if (text.isEmpty())
+                continue;
+            ++checked;
+            const QFontMetrics metrics(control->font());
+            const std::string where = window->objectName().toStdString() + "." +
+                                      control->objectName().toStdString() + " \"" +
+                                      text.toStdString() + "\" in " +
+                                      QFontInfo(control->font()).family().toStdString();
+            EXPECT_LE(metrics.horizontalAdvance(text), room.width()) << where;
+            EXPECT_LE(metrics.tightBoundingRect(text).height(), room.height()) << where;
+        }
+    EXPECT_GE(checked, 25);
 }
 
 using Form1Browsing = MainWindowTest;

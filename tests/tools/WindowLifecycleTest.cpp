@@ -93,7 +93,10 @@ TEST_F(SortWindowLifecycle, ASecondKeyPlacesTheSameWindowAgainWithoutRefillingIt
     ext->move(0, 0);
     byText->move(0, 0);
 
-    EXPECT_EQ(pressF9(), ext);
+    // Each comes back in front and active, from wherever it was.
+    ASSERT_TRUE(Activated(form));
+    TypeKey(form->List1, Qt::Key_F9);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(ext));
     EXPECT_EQ(typeS(), byText);
     expectAboveMainWindow(ext);
     expectAboveMainWindow(byText);
@@ -150,21 +153,15 @@ TEST_F(SortWindowLifecycle, ClicksBetweenControlsAndAMessageBoxLeaveTheWindowOpe
     ASSERT_TRUE(Activated(w));
     EXPECT_EQ(app->loaded(ToolWindow::MoveByExtension), w);
 
-    // The box is modal: a timer notes what it says and whether the window is still there, then
-    // closes it.
+    // The box is modal: the user notes what it says and whether the window is still there.
     QString said;
     bool openWhileShown = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            said = box->text();
-            openWhileShown = app->loaded(ToolWindow::MoveByExtension) == w && w->isVisible();
-            box->button(QMessageBox::Ok)->click();
-        }
+    Answering<QMessageBox> user([&](QMessageBox* box) {
+        said = box->text();
+        openWhileShown = app->loaded(ToolWindow::MoveByExtension) == w && w->isVisible();
+        box->button(QMessageBox::Ok)->click();
     });
-    poll.start(0);
     QTest::mouseClick(w->Command1, Qt::LeftButton);
-    poll.stop();
     EXPECT_EQ(said, "Please enter an extension");
     EXPECT_TRUE(openWhileShown);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

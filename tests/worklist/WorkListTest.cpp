@@ -1,5 +1,6 @@
 #include "WidgetSupport.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -95,12 +96,20 @@ TEST_F(WorkList, ClicksFeedThePanel) {
     EXPECT_EQ(entries().size(), 3u);
     EXPECT_EQ(panel(), QString::fromStdString("Active Path: " + other +
                                               "\r\nActive File: \r\nAttribute: Read Only  "));
-    // Clicking the entry that is still selected is a click all the same. Its name is looked up
-    // in the new folder, where there is no such file: the panel keeps its text.
-    const QString before = panel();
+    // Clicking the entry that is still selected is a click all the same. The panel names the file
+    // under the new folder, but its times are those of the entry's own file, not of a namesake
+    // here.
+    WriteFile(other + "a.txt", "namesake");
+    const timespec times[2] = {{1237142410, 0}, {1237142410, 0}}; // 3/15/2009 6:40:10 PM
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "a.txt").c_str(), times, 0), 0);
     ClickRow(form->List1, 0);
     EXPECT_EQ(form->CurrentFile(), "a.txt");
-    EXPECT_EQ(panel(), before);
+    lines = panel().split("\r\n");
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QString::fromStdString("Active Path: " + other));
+    EXPECT_TRUE(
+        lines[3].endsWith(", Modify: 3/15/2009 6:40:10 PM, Last Accessed: 3/15/2009 6:40:10 PM"))
+        << lines[3].toStdString();
     // Arrow keys select, and so click, too.
     form->List1->setFocus();
     QTest::keyClick(form->List1, Qt::Key_Down);

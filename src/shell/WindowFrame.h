@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QMargins>
+
+class QWidget;
+
+namespace WindowFrame {
+
+// The widths of the frame the window manager puts around window (title bar, borders), known
+// before the window is first shown, so that it can be placed by its outer edges at once instead
+// of jumping into place once it is on screen. On X11 the window manager is asked
+// (_NET_REQUEST_FRAME_EXTENTS); where no one answers, a window that is on screen already tells
+// its own frame, and a new one counts as frameless.
+QMargins Extents(QWidget* window);
+
+} // namespace WindowFrame
