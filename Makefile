@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan bench build deps clean format
+.PHONY: run test e2e test-asan bench build deps clean format
 
 deps:
 	@bash scripts/deps.sh
@@ -18,6 +18,10 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Only the end-to-end tests: the real program under openbox and xfwm4 on Xvfb.
+e2e: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L e2e
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps

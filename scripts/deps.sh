@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Dexaro needs to build, test and run, when any is missing.
 set -euo pipefail
-pkgs=(cmake ninja-build g++ make pkg-config qt6-base-dev qt6-image-formats-plugins libgtest-dev
-      xvfb xauth attr e2fsprogs util-linux fonts-dejavu-core)
+pkgs=(
+    # build
+    cmake ninja-build g++ make pkg-config qt6-base-dev libxcb1-dev libgtest-dev
+    # run: picture formats; the controls' face with its designed widths (an outline MS Sans
+    # Serif), a Palatino for the title, and a face for everything else
+    qt6-image-formats-plugins fonts-wine fonts-urw-base35 fonts-dejavu-core
+    # tests: attribute and file-system tools, and a real desktop for the end-to-end tests
+    attr e2fsprogs util-linux xvfb xauth openbox xfwm4 xfconf dbus-daemon xdotool x11-utils xclip
+    python3
+)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

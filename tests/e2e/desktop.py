@@ -1,0 +1,341 @@
+"""A real X desktop for end-to-end tests: Xvfb, a window manager, and the program under test.
+
+Everything is driven the way a person drives it, through X input (xdotool), and read back the way a
+person sees it: window properties (xprop, xwininfo), the clipboard (xclip) and the screen itself
+(Xvfb's frame buffer file). Only the standard library is used.
+"""
+
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import tempfile
+import time
+import zlib
+
+SCREEN = (1280, 800)
+
+
+def wait_for(condition, what, timeout=10.0, interval=0.03):
+    """The condition's first true value; fails naming what was awaited after timeout seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(interval)
+
+
+class XWindow:
+    """One top-level window as the window manager manages it."""
+
+    def __init__(self, desktop, wid):
+        self.id = wid
+        props = desktop.xprop(["-id", hex(wid), "WM_WINDOW_ROLE", "_NET_WM_PID",
+                               "_NET_WM_WINDOW_TYPE", "WM_TRANSIENT_FOR", "_NET_FRAME_EXTENTS",
+                               "_NET_WM_ICON"], ignore_errors=True)
+        self.role = _string_value(props.get("WM_WINDOW_ROLE"))
+        self.pid = _int_values(props.get("_NET_WM_PID"))
+        self.pid = self.pid[0] if self.pid else None
+        self.types = props.get("_NET_WM_WINDOW_TYPE", "")
+        transient = _int_values(props.get("WM_TRANSIENT_FOR"))
+        self.transient_for = transient[0] if transient else None
+        extents = _int_values(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]
+        self.extents = dict(zip(("left", "right", "top", "bottom"), extents))
+        self.has_icon = "_NET_WM_ICON" in props and "not found" not in props["_NET_WM_ICON"]
+        info = desktop.run(["xwininfo", "-id", hex(wid)], check=False).stdout
+        fields = {}
+        for line in info.splitlines():
+            key, _, value = line.strip().partition(":")
+            fields[key] = value.strip()
+        self.x = int(fields.get("Absolute upper-left X", 0))
+        self.y = int(fields.get("Absolute upper-left Y", 0))
+        self.width = int(fields.get("Width", 0))
+        self.height = int(fields.get("Height", 0))
+
+    @property
+    def client(self):
+        return (self.x, self.y, self.width, self.height)
+
+    @property
+    def frame(self):
+        """Outer left, top, right and bottom edges (right and bottom exclusive), frame included."""
+        e = self.extents
+        return (self.x - e["left"], self.y - e["top"], self.x + self.width + e["right"],
+                self.y + self.height + e["bottom"])
+
+    def point(self, left, top, design_width):
+        """Screen point of a place designed in twips, with the window's scale taken from its
+        designed client width (twips) and its real one (pixels)."""
+        scale = self.width / design_width
+        return (self.x + round(left * scale), self.y + round(top * scale))
+
+    def __repr__(self):
+        return f"<{self.role or 'window'} {hex(self.id)} {self.client}>"
+
+
+def _string_value(text):
+    if not text or "=" not in text:
+        return ""
+    return text.split("=", 1)[1].strip().strip('"')
+
+
+def _int_values(text):
+    if not text or ("=" not in text and "#" not in text):
+        return []
+    value = text.split("#", 1)[1] if "#" in text else text.split("=", 1)[1]
+    out = []
+    for part in value.split(","):
+        part = part.strip()
+        try:
+            out.append(int(part, 0))
+        except ValueError:
+            return out
+    return out
+
+
+class Desktop:
+    """Xvfb with a window manager on a display of its own."""
+
+    def __init__(self, wm, artifacts):
+        self.wm = wm
+        self.artifacts = artifacts
+        os.makedirs(artifacts, exist_ok=True)
+        self.home = tempfile.mkdtemp(prefix="dx-home-", dir="/tmp")
+        self.fbdir = tempfile.mkdtemp(prefix="dx-fb-", dir="/tmp")
+        os.chmod(self.home, 0o700)
+        self.processes = []
+        self.logs = []
+        try:
+            self._start(wm, artifacts)
+        except BaseException:
+            self.close()
+            raise
+
+    def _start(self, wm, artifacts):
+        # Each window manager's run starts looking at a display of its own, so runs in parallel
+        # do not race for the same one.
+        first = {"openbox": 60, "xfwm4": 80}[wm]
+        for number in range(first, first + 20):
+            if os.path.exists(f"/tmp/.X{number}-lock"):
+                continue
+            read_fd, write_fd = os.pipe()
+            self.xvfb = self._spawn(["Xvfb", f":{number}", "-displayfd", str(write_fd), "-screen",
+                                     "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp",
+                                     "-fbdir", self.fbdir], "xvfb", pass_fds=(write_fd,))
+            os.close(write_fd)
+            with os.fdopen(read_fd) as pipe:
+                ready = pipe.readline().strip()
+            if ready:
+                break
+            self.xvfb.wait()
+        else:
+            raise RuntimeError("Xvfb did not start: see " + os.path.join(artifacts, "xvfb.log"))
+        self.display = ":" + ready
+        self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home,
+                        XDG_RUNTIME_DIR=self.home, XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
+        for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
+            self.env.pop(name, None)
+        if wm == "openbox":
+            command = ["openbox"]
+        elif wm == "xfwm4":
+            # xfwm4 reads its settings over D-Bus; its compositor would make stacking depend on
+            # timing, and real desktops differ on it anyway.
+            command = ["dbus-run-session", "--", "xfwm4", "--compositor=off"]
+        self._spawn(command, wm)
+        wait_for(self._wm_ready, f"{wm} to manage the screen")
+
+    def _spawn(self, command, log_name, **kwargs):
+        log = open(os.path.join(self.artifacts, log_name + ".log"), "wb")
+        self.logs.append(log)
+        process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT,
+                                   env=getattr(self, "env", None), start_new_session=True,
+                                   **kwargs)
+        self.processes.append(process)
+        return process
+
+    def _wm_ready(self):
+        root = self.xprop(["-root", "_NET_SUPPORTING_WM_CHECK"], ignore_errors=True)
+        return "window id" in root.get("_NET_SUPPORTING_WM_CHECK", "")
+
+    def close(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                os.killpg(process.pid, signal.SIGTERM)
+                try:
+                    process.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    os.killpg(process.pid, signal.SIGKILL)
+        for log in self.logs:
+            log.close()
+        shutil.rmtree(self.home, ignore_errors=True)
+        shutil.rmtree(self.fbdir, ignore_errors=True)
+
+    # --- reading the desktop -------------------------------------------------------------
+
+    def run(self, command, check=True, input=None):
+        return subprocess.run(command, env=self.env, capture_output=True, text=True, check=check,
+                              input=input, timeout=20)
+
+    def xprop(self, args, ignore_errors=False):
+        result = self.run(["xprop"] + args, check=not ignore_errors)
+        props = {}
+        for line in result.stdout.splitlines():
+            name = line.split("(", 1)[0].split(":", 1)[0].strip()
+            if name:
+                props[name] = line
+        return props
+
+    def stacking(self):
+        """Managed windows from bottom to top."""
+        line = self.xprop(["-root", "_NET_CLIENT_LIST_STACKING"], ignore_errors=True)
+        return _int_values(line.get("_NET_CLIENT_LIST_STACKING"))
+
+    def active_window(self):
+        ids = _int_values(self.xprop(["-root", "_NET_ACTIVE_WINDOW"]).get("_NET_ACTIVE_WINDOW"))
+        return ids[0] if ids else 0
+
+    def windows(self, pid):
+        """The program's managed windows, bottom to top."""
+        found = [XWindow(self, wid) for wid in self.stacking()]
+        return [w for w in found if w.pid == pid]
+
+    def screenshot(self):
+        """The screen as rows of (red, green, blue), read from Xvfb's frame buffer."""
+        return Screen(os.path.join(self.fbdir, "Xvfb_screen0"))
+
+    def clipboard(self):
+        return self.run(["xclip", "-o", "-selection", "clipboard"], check=False).stdout
+
+    # --- input, as a person gives it -----------------------------------------------------
+
+    def key(self, *keys):
+        """Keys pressed one after another; "alt+m" holds Alt down while M is pressed."""
+        for k in keys:
+            *modifiers, last = k.split("+")
+            command = ["xdotool"]
+            for m in modifiers:
+                command += ["keydown", m]
+            command += ["key", last]
+            for m in reversed(modifiers):
+                command += ["keyup", m]
+            self.run(command)
+
+    def type(self, text):
+        self.run(["xdotool", "type", "--delay", "30", text])
+
+    def click(self, point, double=False):
+        x, y = point
+        command = ["xdotool", "mousemove", "--sync", str(x), str(y), "click"]
+        if double:
+            command += ["--repeat", "2", "--delay", "80"]
+        self.run(command + ["1"])
+
+
+class Screen:
+    """A snapshot of the frame buffer (XWD format, 32 bits a pixel)."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        header = struct.unpack(">25I", data[:100])
+        header_size, width, height = header[0], header[4], header[5]
+        byte_order, bits_per_pixel, bytes_per_line = header[7], header[11], header[12]
+        colours = header[19]
+        if bits_per_pixel != 32:
+            raise RuntimeError(f"unexpected frame buffer depth {bits_per_pixel}")
+        self.width, self.height = width, height
+        self.little_endian = byte_order == 0
+        offset = header_size + 12 * colours
+        self.pixels = data[offset:offset + bytes_per_line * height]
+        self.stride = bytes_per_line
+
+    def pixel(self, x, y):
+        at = y * self.stride + x * 4
+        b0, b1, b2, b3 = self.pixels[at:at + 4]
+        return (b2, b1, b0) if self.little_endian else (b1, b2, b3)
+
+    def save_png(self, path):
+        rows = []
+        for y in range(self.height):
+            row = bytearray(b"\0")
+            for x in range(self.width):
+                row += bytes(self.pixel(x, y))
+            rows.append(bytes(row))
+
+        def chunk(kind, payload):
+            body = kind + payload
+            return struct.pack(">I", len(payload)) + body + struct.pack(">I", zlib.crc32(body))
+
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n")
+            f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)))
+            f.write(chunk(b"IDAT", zlib.compress(b"".join(rows), 6)))
+            f.write(chunk(b"IEND", b""))
+
+
+class Program:
+    """The program under test, started as a user starts it: the binary, in a folder, no
+    arguments."""
+
+    def __init__(self, desktop, binary, folder, log_path):
+        self.desktop = desktop
+        self.log = open(log_path, "wb")
+        self.process = subprocess.Popen([binary], cwd=folder, env=desktop.env, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+        self.pid = self.process.pid
+
+    def windows(self):
+        return self.desktop.windows(self.pid)
+
+    def window(self, role, timeout=10.0):
+        """The window with that role once it is on screen."""
+        def find():
+            for w in self.windows():
+                if w.role == role and w.width > 0:
+                    return w
+            return None
+        return wait_for(find, f"the {role} window")
+
+    def has_window(self, role):
+        return any(w.role == role for w in self.windows())
+
+    def dialog(self):
+        """The message or input box on top, once it is there, active and above every other
+        window of the program."""
+        def find():
+            windows = self.windows()
+            if not windows or windows[-1].role or "DIALOG" not in windows[-1].types:
+                return None
+            top = windows[-1]
+            return top if self.desktop.active_window() == top.id else None
+        return wait_for(find, "a box on top of every window, active")
+
+    def no_dialog(self):
+        return wait_for(lambda: not any(not w.role for w in self.windows()), "the box to close")
+
+    def read_box(self):
+        """The text of the message box on top, copied the way a person copies it (Ctrl+C)."""
+        self.dialog()
+        # Emptied first, so an earlier box's text is never taken for this one's. xclip stays
+        # behind to serve the empty text until the box takes the clipboard over.
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], env=self.desktop.env,
+                       input=b"", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       check=True, timeout=20)
+        self.desktop.key("ctrl+c")
+        return wait_for(self.desktop.clipboard, "the box's text on the clipboard")
+
+    def exited(self, timeout=10.0):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.log.close()
