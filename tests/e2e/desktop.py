@@ -15,6 +15,7 @@ import time
 import zlib
 
 SCREEN = (1280, 800)
+DOUBLE_CLICK_TIME = 0.5  # a little longer than Qt's default 400 ms
 
 
 def wait_for(condition, what, timeout=10.0, interval=0.03):
@@ -34,27 +35,22 @@ class XWindow:
 
     def __init__(self, desktop, wid):
         self.id = wid
-        props = desktop.xprop(["-id", hex(wid), "WM_WINDOW_ROLE", "_NET_WM_PID",
+        # -len: the icon's pixels are not worth reading, only whether there are any.
+        props = desktop.xprop(["-len", "64", "-id", hex(wid), "WM_WINDOW_ROLE", "_NET_WM_PID",
                                "_NET_WM_WINDOW_TYPE", "WM_TRANSIENT_FOR", "_NET_FRAME_EXTENTS",
                                "_NET_WM_ICON"], ignore_errors=True)
-        self.role = _string_value(props.get("WM_WINDOW_ROLE"))
-        self.pid = _int_values(props.get("_NET_WM_PID"))
-        self.pid = self.pid[0] if self.pid else None
+        self.role = "".join(_values(props.get("WM_WINDOW_ROLE"))).strip('"')
+        self.pid = (_numbers(props.get("_NET_WM_PID")) or [None])[0]
         self.types = props.get("_NET_WM_WINDOW_TYPE", "")
-        transient = _int_values(props.get("WM_TRANSIENT_FOR"))
-        self.transient_for = transient[0] if transient else None
-        extents = _int_values(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]
-        self.extents = dict(zip(("left", "right", "top", "bottom"), extents))
-        self.has_icon = "_NET_WM_ICON" in props and "not found" not in props["_NET_WM_ICON"]
+        self.transient_for = (_numbers(props.get("WM_TRANSIENT_FOR")) or [None])[0]
+        left, right, top, bottom = _numbers(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]
+        self.extents = dict(left=left, right=right, top=top, bottom=bottom)
+        self.has_icon = "=" in props.get("_NET_WM_ICON", "")
         info = desktop.run(["xwininfo", "-id", hex(wid)], check=False).stdout
-        fields = {}
-        for line in info.splitlines():
-            key, _, value = line.strip().partition(":")
-            fields[key] = value.strip()
-        self.x = int(fields.get("Absolute upper-left X", 0))
-        self.y = int(fields.get("Absolute upper-left Y", 0))
-        self.width = int(fields.get("Width", 0))
-        self.height = int(fields.get("Height", 0))
+        fields = dict(line.strip().partition(":")[::2] for line in info.splitlines())
+        self.x, self.y, self.width, self.height = (
+            int(fields.get(key, 0)) for key in ("Absolute upper-left X", "Absolute upper-left Y",
+                                                "Width", "Height"))
 
     @property
     def client(self):
@@ -67,34 +63,20 @@ class XWindow:
         return (self.x - e["left"], self.y - e["top"], self.x + self.width + e["right"],
                 self.y + self.height + e["bottom"])
 
-    def point(self, left, top, design_width):
-        """Screen point of a place designed in twips, with the window's scale taken from its
-        designed client width (twips) and its real one (pixels)."""
-        scale = self.width / design_width
-        return (self.x + round(left * scale), self.y + round(top * scale))
-
     def __repr__(self):
         return f"<{self.role or 'window'} {hex(self.id)} {self.client}>"
 
 
-def _string_value(text):
-    if not text or "=" not in text:
-        return ""
-    return text.split("=", 1)[1].strip().strip('"')
-
-
-def _int_values(text):
-    if not text or ("=" not in text and "#" not in text):
+def _values(line):
+    """The values of one line of xprop's output, empty when the property is not set."""
+    if not line or ("=" not in line and "#" not in line):
         return []
-    value = text.split("#", 1)[1] if "#" in text else text.split("=", 1)[1]
-    out = []
-    for part in value.split(","):
-        part = part.strip()
-        try:
-            out.append(int(part, 0))
-        except ValueError:
-            return out
-    return out
+    values = line.split("#" if "#" in line else "=", 1)[1].split(",")
+    return [v.strip() for v in values if v.strip()]
+
+
+def _numbers(line):
+    return [int(v, 0) for v in _values(line)]
 
 
 class Desktop:
@@ -135,8 +117,8 @@ class Desktop:
         else:
             raise RuntimeError("Xvfb did not start: see " + os.path.join(artifacts, "xvfb.log"))
         self.display = ":" + ready
-        self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home,
-                        XDG_RUNTIME_DIR=self.home, XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
+        self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home, XDG_RUNTIME_DIR=self.home,
+                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
         for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
             self.env.pop(name, None)
         if wm == "openbox":
@@ -144,9 +126,10 @@ class Desktop:
         elif wm == "xfwm4":
             # xfwm4 reads its settings over D-Bus; its compositor would make stacking depend on
             # timing, and real desktops differ on it anyway.
-            command = ["dbus-run-session", "--", "xfwm4", "--compositor=off"]
+            command = ["dbus-run-session", "--", "env", "NO_AT_BRIDGE=1", "xfwm4",
+                       "--compositor=off"]
         self._spawn(command, wm)
-        wait_for(self._wm_ready, f"{wm} to manage the screen")
+        wait_for(self._wm_ready, f"{wm} to manage the screen", timeout=30)
 
     def _spawn(self, command, log_name, **kwargs):
         log = open(os.path.join(self.artifacts, log_name + ".log"), "wb")
@@ -192,10 +175,10 @@ class Desktop:
     def stacking(self):
         """Managed windows from bottom to top."""
         line = self.xprop(["-root", "_NET_CLIENT_LIST_STACKING"], ignore_errors=True)
-        return _int_values(line.get("_NET_CLIENT_LIST_STACKING"))
+        return _numbers(line.get("_NET_CLIENT_LIST_STACKING"))
 
     def active_window(self):
-        ids = _int_values(self.xprop(["-root", "_NET_ACTIVE_WINDOW"]).get("_NET_ACTIVE_WINDOW"))
+        ids = _numbers(self.xprop(["-root", "_NET_ACTIVE_WINDOW"]).get("_NET_ACTIVE_WINDOW"))
         return ids[0] if ids else 0
 
     def windows(self, pid):
@@ -228,11 +211,16 @@ class Desktop:
         self.run(["xdotool", "type", "--delay", "30", text])
 
     def click(self, point, double=False):
+        # Two single clicks on one spot in quick succession would make a double-click.
+        last_point, last_time = getattr(self, "_last_click", (None, 0.0))
+        if point == last_point:
+            time.sleep(max(0.0, last_time + DOUBLE_CLICK_TIME - time.monotonic()))
         x, y = point
-        command = ["xdotool", "mousemove", "--sync", str(x), str(y), "click"]
+        command = ["xdotool", "mousemove", str(x), str(y), "click"]
         if double:
             command += ["--repeat", "2", "--delay", "80"]
         self.run(command + ["1"])
+        self._last_click = (point, time.monotonic())
 
 
 class Screen:
@@ -259,12 +247,13 @@ class Screen:
         return (b2, b1, b0) if self.little_endian else (b1, b2, b3)
 
     def save_png(self, path):
+        red, green, blue = (2, 1, 0) if self.little_endian else (1, 2, 3)
         rows = []
         for y in range(self.height):
-            row = bytearray(b"\0")
-            for x in range(self.width):
-                row += bytes(self.pixel(x, y))
-            rows.append(bytes(row))
+            pixels = self.pixels[y * self.stride:y * self.stride + self.width * 4]
+            row = bytearray(self.width * 3)
+            row[0::3], row[1::3], row[2::3] = pixels[red::4], pixels[green::4], pixels[blue::4]
+            rows.append(b"\0" + bytes(row))
 
         def chunk(kind, payload):
             body = kind + payload
@@ -291,14 +280,10 @@ class Program:
     def windows(self):
         return self.desktop.windows(self.pid)
 
-    def window(self, role, timeout=10.0):
+    def window(self, role):
         """The window with that role once it is on screen."""
-        def find():
-            for w in self.windows():
-                if w.role == role and w.width > 0:
-                    return w
-            return None
-        return wait_for(find, f"the {role} window")
+        return wait_for(lambda: next((w for w in self.windows() if w.role == role), None),
+                        f"the {role} window")
 
     def has_window(self, role):
         return any(w.role == role for w in self.windows())
@@ -307,15 +292,19 @@ class Program:
         """The message or input box on top, once it is there, active and above every other
         window of the program."""
         def find():
-            windows = self.windows()
-            if not windows or windows[-1].role or "DIALOG" not in windows[-1].types:
-                return None
-            top = windows[-1]
-            return top if self.desktop.active_window() == top.id else None
+            top = (self.windows() or [None])[-1]
+            if top and not top.role and "DIALOG" in top.types:
+                return top if self.desktop.active_window() == top.id else None
+            return None
         return wait_for(find, "a box on top of every window, active")
 
     def no_dialog(self):
-        return wait_for(lambda: not any(not w.role for w in self.windows()), "the box to close")
+        """Once the box has gone and the keyboard is back in a window of the program's own."""
+        def gone():
+            windows = {w.id: w.role for w in self.windows()}
+            active = windows.get(self.desktop.active_window())
+            return "" not in windows.values() and active not in (None, "", "frmBackForm")
+        wait_for(gone, "the box to close and the keyboard to come back")
 
     def read_box(self):
         """The text of the message box on top, copied the way a person copies it (Ctrl+C)."""

@@ -13,14 +13,13 @@ BINARY = os.environ["DEXARO_BINARY"]
 WM = os.environ.get("DEXARO_E2E_WM", "openbox")
 ARTIFACTS = os.path.join(os.environ.get("DEXARO_E2E_ARTIFACTS", "e2e-artifacts"), WM)
 
-# Designed client widths in twips, and the places of the controls the tests use.
-MAIN_WIDTH = 8115
-MAIN = {"Dir1": (120, 720, 2175, 1890), "File1": (2280, 720, 2175, 2235),
-        "List1": (4440, 720, 3615, 2205), "Command1": (6480, 3960, 1575, 255)}
-BY_EXTENSION_WIDTH = 8235
-BY_EXTENSION = {"Option1(0)": (3000, 1680, 1695, 255), "Dir1": (5880, 1560, 1935, 1440)}
-FILE_ATTR_WIDTH = 5895
-FILE_ATTR = {"Check2": (1440, 480, 975, 255)}
+# By window role: the designed client width, and the places of the controls the tests use, in
+# twips (left, top, width, height).
+DESIGN = {"Form1": (8115, {"Dir1": (120, 720, 2175, 1890), "File1": (2280, 720, 2175, 2235),
+                           "List1": (4440, 720, 3615, 2205), "Command1": (6480, 3960, 1575, 255)}),
+          "frmMoveByExtension": (8235, {"Option1(0)": (3000, 1680, 1695, 255),
+                                        "Dir1": (5880, 1560, 1935, 1440)}),
+          "frmFileAttr": (5895, {"Check2": (1440, 480, 975, 255)})}
 HIGHLIGHT = (48, 140, 198)  # the selected row of a list
 
 
@@ -65,43 +64,50 @@ class DexaroTest(unittest.TestCase):
 
     # --- places -----------------------------------------------------------------------------
 
-    def at(self, window, design, width, name, dx=None, dy=None):
-        """A point inside a control: dx, dy pixels from its top-left corner, else its middle."""
-        left, top, w, h = design[name]
-        x, y = window.point(left, top, width)
-        right, bottom = window.point(left + w, top + h, width)
-        return (x + (dx if dx is not None else (right - x) // 2),
-                y + (dy if dy is not None else (bottom - y) // 2))
+    def rect(self, window, name):
+        """A control's place on the screen: left, top, width, height."""
+        width, places = DESIGN[window.role]
+        left, top, w, h = (round(v * window.width / width) for v in places[name])
+        return (window.x + left, window.y + top, w, h)
 
-    def main_at(self, name, dx=None, dy=None):
-        return self.at(self.main, MAIN, MAIN_WIDTH, name, dx, dy)
+    def at(self, window, name, dx=None, dy=None):
+        """A point inside a control: dx, dy pixels from its top-left corner, else its middle."""
+        x, y, w, h = self.rect(window, name)
+        return (x + (w // 2 if dx is None else dx), y + (h // 2 if dy is None else dy))
 
     def first_row(self, name):
-        return self.main_at(name, dx=30, dy=8)
+        return self.at(self.main, name, 30, 8)
 
-    def row_below_selection(self, window, design, width, name, rows=1):
-        """The middle of the row that lies rows below the selected row of a list, found on the
-        screen: rows are as tall as the highlight."""
-        left, top, w, h = design[name]
-        x, y0 = window.point(left + w / 2, top, width)
-        _, y1 = window.point(left, top + h, width)
+    def row_below_selection(self, window, name, rows=1):
+        """The middle of the row rows below the selected one, found on the screen: rows are as
+        tall as the highlight."""
+        x, y, w, h = self.rect(window, name)
         screen = DESKTOP.screenshot()
-        band = [y for y in range(y0, y1) if screen.pixel(x, y) == HIGHLIGHT]
+        band = [row for row in range(y, y + h) if screen.pixel(x + w // 2, row) == HIGHLIGHT]
         self.assertTrue(band, f"no selected row in {name}")
         height = band[-1] - band[0] + 1
-        return (x, band[0] + height * rows + height // 2)
+        return (x + w // 2, band[0] + height * rows + height // 2)
 
     # --- steps a user takes -----------------------------------------------------------------
 
+    def click(self, window, point, double=False):
+        """A click into a window; what is typed next goes to it once the window manager has
+        made it the active one."""
+        DESKTOP.click(point, double)
+        wait_for(lambda: DESKTOP.active_window() == window.id, f"{window} to be active")
+
     def gather_all(self):
         """Selects the first file, then Shift+Enter gathers every file of the folder."""
-        DESKTOP.click(self.first_row("File1"))
+        self.click(self.main, self.first_row("File1"))
         DESKTOP.key("shift+Return")
 
     def open_tool(self, key, role):
-        DESKTOP.click(self.first_row("List1"))
+        """The tool window a key in the work list opens, once it is in front and active."""
+        self.click(self.main, self.first_row("List1"))
         DESKTOP.key(key)
-        return self.program.window(role)
+        tool = self.program.window(role)
+        self.expect_on_top_and_active(tool)
+        return tool
 
     def box_says(self, *parts):
         text = self.program.read_box()
@@ -115,8 +121,8 @@ class DexaroTest(unittest.TestCase):
         """Directly above the main window, 100 twips further left, outer edges touching; a window
         manager that keeps new windows on the screen (xfwm4) may pull it left from there."""
         left, _, right, bottom = window.frame
-        return bottom == self.main.y and (
-            left == self.main.x - round(100 * self.main.width / MAIN_WIDTH) or right == SCREEN[0])
+        shift = round(100 * self.main.width / DESIGN["Form1"][0])
+        return bottom == self.main.y and (left == self.main.x - shift or right == SCREEN[0])
 
     def expect_on_top_and_active(self, window):
         wait_for(lambda: DESKTOP.active_window() == window.id, f"{window} to be active")
@@ -152,11 +158,11 @@ class StartUp(DexaroTest):
         self.assertTrue(main_window_shows(), "the background came over the main window")
 
     def test_the_end_button_ends_the_program(self):
-        DESKTOP.click(self.main_at("Command1"))
+        DESKTOP.click(self.at(self.main, "Command1"))
         self.assertEqual(self.program.exited(), 0)
 
     def test_alt_e_ends_the_program(self):
-        DESKTOP.click(self.first_row("List1"))
+        self.click(self.main, self.first_row("List1"))
         DESKTOP.key("alt+e")
         self.assertEqual(self.program.exited(), 0)
 
@@ -165,7 +171,7 @@ class FolderCommands(DexaroTest):
     files = {"work/a.txt": "a", "work/dup.txt": "d", "work/sub/a.txt": "other a"}
 
     def test_new_folder_prompt_and_its_failure(self):
-        DESKTOP.click(self.main_at("Dir1", dx=40, dy=8))
+        self.click(self.main, self.at(self.main, "Dir1", 40, 8))
         DESKTOP.key("n")
         self.program.dialog()
         DESKTOP.type("Reports")
@@ -182,7 +188,8 @@ class FolderCommands(DexaroTest):
 
     def test_batch_move_and_batch_delete_report_their_failures(self):
         self.gather_all()  # a.txt, dup.txt
-        DESKTOP.click(self.row_below_selection(self.main, MAIN, MAIN_WIDTH, "Dir1"), double=True)
+        self.click(self.main, self.row_below_selection(self.main, "Dir1"),
+                   double=True)
         DESKTOP.key("m")  # the whole work list into sub, where a.txt is taken
         self.box_says("There were errors in moving your files: ", "a.txt   File exists")
         self.assertEqual(self.ls("sub"), ["a.txt", "dup.txt"])
@@ -190,8 +197,8 @@ class FolderCommands(DexaroTest):
 
         # The same file twice: the second delete finds it gone.
         for _ in range(2):
-            DESKTOP.click(self.first_row("File1"), double=True)
-        DESKTOP.click(self.first_row("List1"))
+            self.click(self.main, self.first_row("File1"), double=True)
+        self.click(self.main, self.first_row("List1"))
         DESKTOP.key("ctrl+Delete")
         self.box_says("There were errors in your batch delete: ", "No such file or directory")
         self.assertEqual(self.ls("sub"), ["dup.txt"])
@@ -204,15 +211,15 @@ class WorkListKeys(DexaroTest):
     def test_alt_letters_do_nothing_and_plain_letters_act(self):
         self.gather_all()
         # Up to the parent folder: the row above the selected one.
-        DESKTOP.click(self.row_below_selection(self.main, MAIN, MAIN_WIDTH, "Dir1", rows=-1),
-                      double=True)
-        DESKTOP.click(self.first_row("List1"))
+        self.click(self.main, self.row_below_selection(self.main, "Dir1", -1),
+                   double=True)
+        self.click(self.main, self.first_row("List1"))
         # The program handles keys in order: once F9's window is up, the Alt keys have been seen.
         DESKTOP.key("alt+m", "alt+c", "alt+r", "alt+f", "F9")
-        self.program.window("frmMoveByExtension")
+        self.expect_on_top_and_active(self.program.window("frmMoveByExtension"))
         self.assertEqual(self.ls(), ["a.txt", "b.txt"])
         # The entry is still there: M moves its file.
-        DESKTOP.click(self.first_row("List1"))
+        self.click(self.main, self.first_row("List1"))
         DESKTOP.key("m")
         wait_for(lambda: os.path.exists(os.path.join(self.root, "work", "a.txt")), "a.txt moved")
         self.assertEqual(self.ls(), ["b.txt"])
@@ -224,13 +231,12 @@ class ToolWindows(DexaroTest):
     def test_the_typical_request_sorts_the_text_files_into_a_folder(self):
         self.gather_all()
         tool = self.open_tool("F9", "frmMoveByExtension")
-        self.expect_on_top_and_active(tool)
         self.assertTrue(self.placed_above_main(tool), tool.frame)
         DESKTOP.key("Tab")
         DESKTOP.type("txt")
-        DESKTOP.click(self.at(tool, BY_EXTENSION, BY_EXTENSION_WIDTH, "Option1(0)", dx=6))
-        DESKTOP.click(self.row_below_selection(tool, BY_EXTENSION, BY_EXTENSION_WIDTH, "Dir1"),
-                      double=True)
+        self.click(tool, self.at(tool, "Option1(0)", dx=6))
+        self.click(tool, self.row_below_selection(tool, "Dir1"),
+                   double=True)
         DESKTOP.key("alt+s")
         wait_for(lambda: not self.program.has_window("frmMoveByExtension"), "the window to close")
         self.assertEqual(self.ls("target"), ["a.txt", "b.TXT"])
@@ -247,12 +253,12 @@ class ToolWindows(DexaroTest):
         DESKTOP.type("txt")
         DESKTOP.key("alt+s")
         self.box_says("Please Select an Action")
-        DESKTOP.click(self.at(tool, BY_EXTENSION, BY_EXTENSION_WIDTH, "Option1(0)", dx=6))
+        self.click(tool, self.at(tool, "Option1(0)", dx=6))
         DESKTOP.key("alt+s")
         self.box_says("Please select a directory")
         self.assertTrue(self.program.has_window("frmMoveByExtension"))
-        DESKTOP.click(self.row_below_selection(tool, BY_EXTENSION, BY_EXTENSION_WIDTH, "Dir1"),
-                      double=True)
+        self.click(tool, self.row_below_selection(tool, "Dir1"),
+                   double=True)
         DESKTOP.key("alt+s")
         self.box_says("There were errors in moving your files: ", "a.txt   File exists")
         self.assertEqual(self.ls("target"), ["a.txt", "b.TXT"])
@@ -260,8 +266,7 @@ class ToolWindows(DexaroTest):
     def test_a_tool_window_opened_again_comes_back_in_front(self):
         tool = self.open_tool("F9", "frmMoveByExtension")
         DESKTOP.run(["xdotool", "windowmove", str(tool.id), "200", str(self.main.y + 20)])
-        DESKTOP.click(self.first_row("List1"))
-        wait_for(lambda: DESKTOP.active_window() == self.main.id, "the main window active")
+        self.click(self.main, self.first_row("List1"))
         DESKTOP.key("F9")
         wait_for(lambda: self.placed_above_main(self.program.window("frmMoveByExtension")),
                  "the window back in its place")
@@ -277,11 +282,11 @@ class ToolWindows(DexaroTest):
         self.assertEqual(self.ls(), ["photo01.txt", "photo02.TXT", "photo03.log", "target"])
 
     def test_the_attributes_window_writes_the_record(self):
-        DESKTOP.click(self.first_row("File1"), double=True)
+        self.click(self.main, self.first_row("File1"), double=True)
         DESKTOP.click(self.first_row("List1"), double=True)
         window = self.program.window("frmFileAttr")
         self.expect_on_top_and_active(window)
-        DESKTOP.click(self.at(window, FILE_ATTR, FILE_ATTR_WIDTH, "Check2", dx=6))
+        self.click(window, self.at(window, "Check2", dx=6))
         DESKTOP.key("alt+o")
         wait_for(lambda: not self.program.has_window("frmFileAttr"), "the window to close")
         self.assertEqual(os.getxattr(os.path.join(self.work, "a.txt"), "user.DOSATTRIB"),
