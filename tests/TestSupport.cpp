@@ -3,11 +3,15 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <future>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
+#include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,16 +41,8 @@ void WriteFile(const std::string& path, std::string_view bytes) {
 }
 
 std::string ReadFile(const std::string& path) {
-    std::string out;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return out;
-    char buf[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0)
-        out.append(buf, static_cast<size_t>(n));
-    ::close(fd);
-    return out;
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 bool Exists(const std::string& path) {
@@ -59,28 +55,18 @@ void MakeFolder(const std::string& path) {
 }
 
 void RemoveTree(const std::string& path) {
-    if (path.empty())
-        return;
-    std::string p = path;
-    while (p.size() > 1 && p.back() == '/')
-        p.pop_back();
-    struct stat st;
-    if (::lstat(p.c_str(), &st) != 0)
-        return;
-    if (S_ISDIR(st.st_mode)) {
-        ::chmod(p.c_str(), 0755);
-        if (DIR* d = ::opendir(p.c_str())) {
-            while (dirent* e = ::readdir(d)) {
-                if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-                    continue;
-                RemoveTree(p + "/" + e->d_name);
-            }
-            ::closedir(d);
-        }
-        ::rmdir(p.c_str());
-    } else {
-        ::unlink(p.c_str());
-    }
+    namespace fs = std::filesystem;
+    std::error_code error;
+    // Folders a test left without write or search permission are opened up on the way down.
+    const auto openUp = [&](const fs::path& folder) {
+        if (fs::is_directory(fs::symlink_status(folder, error)))
+            fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, error);
+    };
+    openUp(path);
+    for (fs::recursive_directory_iterator it(path, error), end; !error && it != end;
+         it.increment(error))
+        openUp(it->path());
+    fs::remove_all(path, error);
 }
 
 std::string FixturePath(std::string_view relative) {
@@ -104,4 +90,21 @@ std::unique_ptr<TempDir> FolderWithImmutableFlag() {
             if (auto dir = std::make_unique<TempDir>(base); Immutable{dir->path()}.set)
                 return dir;
     return nullptr;
+}
+
+std::string InPrivateMounts(const std::function<std::string()>& body) {
+    return std::async(std::launch::async,
+                      [&]() -> std::string {
+                          if (::unshare(CLONE_NEWNS) != 0 ||
+                              ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+                              return std::strerror(errno);
+                          return body();
+                      })
+        .get();
+}
+
+std::string MountFileSystem(const char* type, const std::string& folder, unsigned long flags,
+                            const char* options) {
+    return ::mount(type, folder.c_str(), type, flags, options) == 0 ? std::string()
+                                                                    : std::strerror(errno);
 }

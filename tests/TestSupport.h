@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,3 +46,11 @@ struct Immutable {
 // A temporary folder on a file system with the immutable flag (tmpfs and overlayfs have none);
 // null when there is no such place here.
 std::unique_ptr<TempDir> FolderWithImmutableFlag();
+
+// Runs body on a thread with a mount namespace of its own, where the file systems it mounts are
+// seen by nothing else. Expectations in body are thread-safe. Returns body's result: empty, or why
+// its mounts could not be made; or why the namespace could not be.
+std::string InPrivateMounts(const std::function<std::string()>& body);
+// mount(2) of a fresh file system of type on folder; empty, or why it failed.
+std::string MountFileSystem(const char* type, const std::string& folder, unsigned long flags = 0,
+                            const char* options = nullptr);

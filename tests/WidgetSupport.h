@@ -103,6 +103,7 @@ protected:
     // The folder as the main window names it, with its closing "/".
     std::string folder() const { return dir.path(); }
     QString panel() const { return form->Label2->text(); }
+    std::vector<std::string> workList() const { return form->List1->items().items(); }
 
     TempDir dir;
     std::unique_ptr<App> app;
@@ -171,38 +172,6 @@ inline std::vector<QWidget*> TabOrder() {
     return seen;
 }
 
-// A control's designed place, in twips.
-struct TwipsPlace {
-    const QWidget* control;
-    double left, top, width, height;
-};
-
-// A window as designed in twips: its client size, the frame rectangle drawn in it (checked at
-// its corners and just outside them) and its controls' places.
-inline void ExpectDesign(QWidget* window, QSizeF client, QRectF frame,
-                         std::initializer_list<TwipsPlace> places) {
-    const double dpi = Twips::dpi(window);
-    EXPECT_EQ(window->size(),
-              QSize(Twips::toPixels(client.width(), dpi), Twips::toPixels(client.height(), dpi)));
-    for (const TwipsPlace& p : places)
-        EXPECT_EQ(p.control->geometry(), Twips::rect(p.left, p.top, p.width, p.height, dpi))
-            << p.control->objectName().toStdString();
-    const QImage shot = window->grab().toImage();
-    const QColor ink = window->palette().color(QPalette::WindowText);
-    const QRect drawn = Twips::rect(frame.left(), frame.top(), frame.width(), frame.height(), dpi);
-    // Corners, and the pixels just outside them, that lie inside the window.
-    for (const QPoint at : {drawn.topLeft(), drawn.bottomRight()}) {
-        if (shot.rect().contains(at)) {
-            EXPECT_EQ(shot.pixelColor(at), ink) << at.x() << "," << at.y();
-        }
-    }
-    for (const QPoint at : {drawn.topLeft() - QPoint(0, 1), drawn.bottomRight() + QPoint(1, 1)}) {
-        if (shot.rect().contains(at)) {
-            EXPECT_NE(shot.pixelColor(at), ink) << at.x() << "," << at.y();
-        }
-    }
-}
-
 // The main window with a tool window opened from it by a key.
 class ToolWindowTest : public MainWindowTest {
 protected:
@@ -235,6 +204,5 @@ protected:
         form->File1->refresh();
     }
 
-    std::vector<std::string> workList() const { return form->List1->items().items(); }
     std::vector<std::string> mainFiles() const { return form->File1->items().items(); }
 };

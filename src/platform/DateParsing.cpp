@@ -463,16 +463,6 @@ std::optional<UserDate> ReadUserDate(const QString& input, const QLocale& locale
     return read;
 }
 
-std::optional<QDateTime> ParseUserDate(const QString& text, const QLocale& locale) {
-    const std::optional<UserDate> read = ReadUserDate(text, locale);
-    if (!read)
-        return std::nullopt;
-    const QDateTime when(read->date.isNull() ? QDate::currentDate() : read->date, read->time);
-    if (!when.isValid())
-        return std::nullopt;
-    return when;
-}
-
 QString NormaliseDateText(const QString& text, const QLocale& locale) {
     const std::optional<UserDate> read = ReadUserDate(text, locale);
     if (!read)

@@ -24,9 +24,6 @@ struct UserDate {
 std::optional<UserDate> ReadUserDate(const QString& text, const QLocale& locale = QLocale(),
                                      const QDate& today = QDate::currentDate());
 
-// The typed date and time in local time; a time alone is that time today.
-std::optional<QDateTime> ParseUserDate(const QString& text, const QLocale& locale = QLocale());
-
 // The text rewritten in the locale's short date (with a four-digit year), the long time without
 // a zone added when the time is not midnight; a time alone stays a time. Text that is no date
 // comes back unchanged.

@@ -5,9 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <future>
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -224,12 +222,9 @@ TEST(FileAttributesWithoutXattrs, KeepReadOnlyAndExplainTheRest) {
     const std::string mountPoint = dir / "ramfs", file = mountPoint + "/plain.txt",
                       dot = mountPoint + "/.hidden";
     MakeFolder(mountPoint);
-    // Expectations are thread-safe; only the skip has to happen here.
-    auto setupError = std::async(std::launch::async, [&]() -> std::string {
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount("dexaro-test", mountPoint.c_str(), "ramfs", 0, nullptr) != 0)
-            return std::strerror(errno);
+    const std::string error = InPrivateMounts([&]() -> std::string {
+        if (std::string failed = MountFileSystem("ramfs", mountPoint); !failed.empty())
+            return failed;
         WriteFile(file, "");
         WriteFile(dot, "");
         SetMode(file, 0644);
@@ -243,6 +238,6 @@ TEST(FileAttributesWithoutXattrs, KeepReadOnlyAndExplainTheRest) {
         EXPECT_EQ(GetFileAttributesA(dot), Hidden | ReadOnly);
         return {};
     });
-    if (const std::string error = setupError.get(); !error.empty())
+    if (!error.empty())
         GTEST_SKIP() << "cannot mount a ramfs in a private namespace: " << error;
 }

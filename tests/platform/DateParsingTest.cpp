@@ -89,17 +89,6 @@ TEST(DateReading, TwoDigitYearsLieWithinEightyYearsBackAndTwentyAhead) {
     EXPECT_EQ(timeOnly->time, QTime(9, 5));
 }
 
-TEST(DateReading, ParseUserDateGivesLocalTimeAndTodayForATimeAlone) {
-    EXPECT_EQ(ParseUserDate(QStringLiteral("3/14/2009 9:05 PM"), kUs),
-              QDateTime(QDate(2009, 3, 14), QTime(21, 5)));
-    EXPECT_EQ(ParseUserDate(QStringLiteral("14.03.2009"), kGerman),
-              QDateTime(QDate(2009, 3, 14), QTime(0, 0)));
-    const std::optional<QDateTime> time = ParseUserDate(QStringLiteral("9:05"), kUs);
-    ASSERT_TRUE(time);
-    EXPECT_EQ(time->time(), QTime(9, 5));
-    EXPECT_EQ(ParseUserDate(QStringLiteral("soon"), kUs), std::nullopt);
-}
-
 TEST(DateNormalising, EveryLocaleReadsBackWhatItWrites) {
     const QDateTime evening(QDate(2009, 3, 14), QTime(21, 5, 2));
     const QDateTime midnight(QDate(2009, 3, 14), QTime(0, 0));

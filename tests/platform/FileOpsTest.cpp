@@ -9,11 +9,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <future>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -67,19 +65,16 @@ void ExpectCarried(const std::string& path, const std::string& contents, mode_t 
     }
 }
 
-// Runs body on a thread with a mount namespace of its own and a fresh tmpfs on mountPoint: another
-// file system, seen by nothing else. Expectations are thread-safe; only the skip happens here.
+// Runs body with a fresh tmpfs on mountPoint: another file system, seen by nothing else.
 void WithTmpfs(const std::string& mountPoint, const char* options,
                const std::function<void()>& body) {
-    auto setupError = std::async(std::launch::async, [&]() -> std::string {
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, options) != 0)
-            return std::strerror(errno);
-        body();
-        return {};
+    const std::string error = InPrivateMounts([&] {
+        std::string failed = MountFileSystem("tmpfs", mountPoint, 0, options);
+        if (failed.empty())
+            body();
+        return failed;
     });
-    if (const std::string error = setupError.get(); !error.empty())
+    if (!error.empty())
         GTEST_SKIP() << "no private tmpfs: " << error;
 }
 

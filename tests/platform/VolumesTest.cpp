@@ -3,13 +3,8 @@
 #include "TestSupport.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <functional>
-#include <future>
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <sys/mount.h>
 #include <unistd.h>
 #include <utility>
@@ -22,24 +17,6 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 MountEntry Mount(int id, int parent, std::string mountPoint, std::string type,
                  std::string source = "none") {
     return {id, parent, std::move(mountPoint), std::move(type), std::move(source)};
-}
-
-// Runs body on a thread with a mount namespace of its own, with a fresh tmpfs on each folder
-// (mounted with the flags given); nothing outside the thread sees them.
-void WithPrivateTmpfs(const std::vector<std::pair<std::string, unsigned long>>& mounts,
-                      const std::function<void()>& body) {
-    auto setupError = std::async(std::launch::async, [&]() -> std::string {
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            return std::strerror(errno);
-        for (const auto& [folder, flags] : mounts)
-            if (::mount("tmpfs", folder.c_str(), "tmpfs", flags, "size=1m") != 0)
-                return std::strerror(errno);
-        body();
-        return {};
-    });
-    if (const std::string error = setupError.get(); !error.empty())
-        GTEST_SKIP() << "no private tmpfs: " << error;
 }
 
 TEST(VolumeTable, ParsesFieldsEscapesAndOptionalFields) {
@@ -113,10 +90,8 @@ TEST(VolumeTable, LabelsComeFromTheLinksWithUdevEscapesDecoded) {
     const auto device = [&](const char* name) {
         return std::filesystem::canonical(dir / name).string();
     };
-    Pairs labels;
-    for (const auto& entry : DeviceLabels(dir / "by-label"))
-        labels.push_back(entry);
-    EXPECT_EQ(labels,
+    const std::map<std::string, std::string> labels = DeviceLabels(dir / "by-label");
+    EXPECT_EQ(Pairs(labels.begin(), labels.end()),
               (Pairs{{device("dev/sdb1"), "BACKUP"}, {device("dev/sdc1"), "My Disk/\xe9"}}));
     EXPECT_TRUE(DeviceLabels(dir / "missing").empty());
 }
@@ -128,7 +103,7 @@ TEST(VolumeMounts, ListsPrivateTmpfsMountsWithExactBytes) {
                       readOnly = base + "/run/ro";
     for (const std::string& folder : {odd, stick, readOnly})
         std::filesystem::create_directories(folder);
-    WithPrivateTmpfs({{odd, 0}, {stick, 0}, {readOnly, MS_RDONLY}}, [&] {
+    const auto check = [&] {
         const std::vector<Volume> volumes = MountedVolumes();
         std::vector<std::string> under;
         for (const Volume& v : volumes)
@@ -140,7 +115,18 @@ TEST(VolumeMounts, ListsPrivateTmpfsMountsWithExactBytes) {
         EXPECT_EQ(volumes[static_cast<size_t>(at)].mountPoint, odd);
         EXPECT_TRUE(volumes[static_cast<size_t>(at)].displayText().endsWith(
             QString::fromUtf8("/caf\xc3\xa9 disk")));
+    };
+    const std::string error = InPrivateMounts([&]() -> std::string {
+        for (const auto& [folder, flags] :
+             {std::pair{odd, 0UL}, {stick, 0UL}, {readOnly, MS_RDONLY}})
+            if (std::string failed = MountFileSystem("tmpfs", folder, flags, "size=1m");
+                !failed.empty())
+                return failed;
+        check();
+        return {};
     });
+    if (!error.empty())
+        GTEST_SKIP() << "no private tmpfs: " << error;
 }
 
 } // namespace

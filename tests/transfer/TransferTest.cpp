@@ -3,7 +3,9 @@
 #include "transfer/BatchTransfer.h"
 
 #include <QKeyEvent>
+#include <algorithm>
 #include <cerrno>
+#include <map>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
@@ -22,34 +24,13 @@ TEST(FailureLines, BuildTheMessageByteForByte) {
 
 namespace {
 
-// A read-only file's exact mode and raw record, the one a Windows client sees through Samba.
-struct Marked {
-    mode_t mode = 0;
-    std::string record;
-    bool operator==(const Marked&) const = default;
-    friend void PrintTo(const Marked& m, std::ostream* os) {
-        *os << std::oct << m.mode << std::dec << ' ' << testing::PrintToString(m.record);
-    }
-};
-
-Marked MarkedOf(const std::string& path) {
-    Marked marked;
+// A file's exact mode and raw record, the one a Windows client sees through Samba.
+std::pair<mode_t, std::string> ModeAndRecord(const std::string& path) {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0)
-        marked.mode = st.st_mode & 07777;
-    char buf[512];
-    const ssize_t n = ::lgetxattr(path.c_str(), "user.DOSATTRIB", buf, sizeof buf);
-    if (n >= 0)
-        marked.record.assign(buf, static_cast<size_t>(n));
-    return marked;
-}
-
-void Mark(const std::string& path, const Marked& marked) {
-    WriteFile(path, "kept");
-    ASSERT_EQ(
-        ::setxattr(path.c_str(), "user.DOSATTRIB", marked.record.data(), marked.record.size(), 0),
-        0);
-    ASSERT_EQ(::chmod(path.c_str(), marked.mode), 0);
+    char record[512];
+    const ssize_t n = ::lgetxattr(path.c_str(), "user.DOSATTRIB", record, sizeof record);
+    return {::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0,
+            std::string(record, static_cast<size_t>(std::max<ssize_t>(n, 0)))};
 }
 
 class Transfer : public MainWindowTest {
@@ -185,40 +166,34 @@ TEST_F(Transfer, InsertInTheWorkListCopiesOnlyTheSelectedFile) {
 }
 
 // The folder refuses these deletes, so making a file plain first cannot help: whatever it changed
-// goes back byte for byte, and only ever on the file itself.
-TEST(DeleteFile, ARefusalInAnImmutableFolderKeepsModeAndRecord) {
+// goes back byte for byte, and only ever on the file itself, never on what a link points to.
+TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
     const auto dir = FolderWithImmutableFlag();
     if (!dir)
         GTEST_SKIP() << "no folder here on a file system with the immutable flag";
-    const std::vector<std::pair<std::string, Marked>> files = {
-        {"text", {0444, std::string("0x21\0", 5)}},
-        {"samba", {0555, ReadFile(FixturePath("dosattrib/v5-readonly-hidden-system-archive.bin"))}},
-    };
-    MakeFolder(*dir / "locked");
-    for (const auto& [name, marked] : files)
-        Mark(*dir / "locked/" + name, marked);
-    Immutable locked{*dir / "locked"};
-    ASSERT_TRUE(locked.set);
-    for (const auto& [name, marked] : files) {
-        const FileOps::Result result = BatchTransfer::DeleteFile(*dir / "locked/" + name);
-        EXPECT_EQ(result.error, "Operation not permitted") << name;
-        EXPECT_EQ(result.code, EPERM) << name;
-        EXPECT_EQ(MarkedOf(*dir / "locked/" + name), marked) << name;
-    }
-}
-
-TEST(DeleteFile, ARefusedLinkLeavesTheFileItPointsToAlone) {
-    const auto dir = FolderWithImmutableFlag();
-    if (!dir)
-        GTEST_SKIP() << "no folder here on a file system with the immutable flag";
-    const Marked marked{0444, std::string("0x21\0", 5)};
     MakeFolder(*dir / "locked");
     MakeFolder(*dir / "open");
-    Mark(*dir / "open/target", marked);
+    const std::map<std::string, std::pair<mode_t, std::string>> files = {
+        {"locked/text", {0444, std::string("0x21\0", 5)}},
+        {"locked/samba",
+         {0555, ReadFile(FixturePath("dosattrib/v5-readonly-hidden-system-archive.bin"))}},
+        {"open/target", {0444, std::string("0x21\0", 5)}}};
+    for (const auto& [name, marked] : files) {
+        WriteFile(*dir / name, "kept");
+        ASSERT_EQ(::setxattr((*dir / name).c_str(), "user.DOSATTRIB", marked.second.data(),
+                             marked.second.size(), 0),
+                  0);
+        ASSERT_EQ(::chmod((*dir / name).c_str(), marked.first), 0);
+    }
     ASSERT_EQ(::symlink("../open/target", (*dir / "locked/link").c_str()), 0);
     Immutable locked{*dir / "locked"};
     ASSERT_TRUE(locked.set);
-    EXPECT_EQ(BatchTransfer::DeleteFile(*dir / "locked/link").error, "Operation not permitted");
+    for (const char* name : {"locked/text", "locked/samba", "locked/link"}) {
+        const FileOps::Result result = BatchTransfer::DeleteFile(*dir / name);
+        EXPECT_EQ(result.error, "Operation not permitted") << name;
+        EXPECT_EQ(result.code, EPERM) << name;
+    }
     EXPECT_TRUE(Exists(*dir / "locked/link"));
-    EXPECT_EQ(MarkedOf(*dir / "open/target"), marked);
+    for (const auto& [name, marked] : files)
+        EXPECT_EQ(ModeAndRecord(*dir / name), marked) << name;
 }
