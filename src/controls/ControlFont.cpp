@@ -2,16 +2,11 @@
 
 #include <QFile>
 #include <QFontDatabase>
-#include <QStringList>
 
 void RegisterDesignedFaces() {
-    static const bool once = [] {
-        const QString path = QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf");
-        if (!QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")) && QFile::exists(path))
-            QFontDatabase::addApplicationFont(path);
-        return true;
-    }();
-    (void)once;
+    const QString path = QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf");
+    if (!QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif")) && QFile::exists(path))
+        QFontDatabase::addApplicationFont(path);
 }
 
 QFont ControlFont() {
