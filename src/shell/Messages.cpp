@@ -45,9 +45,8 @@ template <class Run> auto OverActiveWindow(Run run) {
 } // namespace
 
 void DialogMessages::message(const std::string& text) {
-    // Lines end in CR LF; the box wants plain line feeds. Each line names at most one file, so
-    // each is decoded on its own: one name that is not UTF-8 must not garble the others. The last
-    // line break ends the last line; it does not start another.
+    // Lines end in CR LF; the box wants plain line feeds. The last line break ends the last line;
+    // it does not start another.
     QStringList lines;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
@@ -56,7 +55,7 @@ void DialogMessages::message(const std::string& text) {
         std::string_view line(text.data() + start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        lines.push_back(DisplayText(line));
+        lines.push_back(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
         start = end + 1;
     }
     const QString ending = !text.empty() && text.back() == '\n' ? QStringLiteral("\n") : QString();

@@ -4,7 +4,8 @@
 #include <string>
 
 // Every message box, input box and beep of the program goes through one of these, so that tests
-// can see and answer them. Texts are bytes, as file names in them are.
+// can see and answer them. A message is UTF-8 text whose lines end in CR LF; file names in it are
+// shown as VisibleName writes them. What the input box returns is the typed text's bytes.
 class Messages {
 public:
     virtual ~Messages() = default;

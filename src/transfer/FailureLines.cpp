@@ -1,7 +1,10 @@
 #include "transfer/FailureLines.h"
 
+#include "platform/DisplayText.h"
+
 void FailureLines::addNamed(const std::string& name, const std::string& description) {
-    m_text += "     " + name + "   " + description + "\r\n";
+    // Shown, not the bytes: a name holding a line break must not start a line of its own.
+    m_text += "     " + VisibleName(name) + "   " + description + "\r\n";
     m_any = true;
 }
 

@@ -5,7 +5,8 @@
 // The failures of one batch, gathered while it runs and reported in one message at its end.
 class FailureLines {
 public:
-    // Five blanks, the file name, three blanks, the description, CR LF.
+    // Five blanks, the file name as it is shown (VisibleName), three blanks, the description,
+    // CR LF.
     void addNamed(const std::string& name, const std::string& description);
     // Five blanks, the description, CR LF.
     void addBare(const std::string& description);

@@ -122,7 +122,7 @@ QString TextForViewer(const std::string& path, std::size_t limit) {
             shown = shown.substr(0, whole);
         }
     }
-    QString text = BreakLongLines(DisplayText(shown));
+    QString text = BreakLongLines(ContentText(shown));
     head.reset();
     if (notShown > 0) {
         if (!text.isEmpty() && !EndsLine(text.back()))

@@ -114,7 +114,7 @@ TEST(VolumeMounts, ListsPrivateTmpfsMountsWithExactBytes) {
         ASSERT_GE(at, 0);
         EXPECT_EQ(volumes[static_cast<size_t>(at)].mountPoint, odd);
         EXPECT_TRUE(volumes[static_cast<size_t>(at)].displayText().endsWith(
-            QString::fromUtf8("/caf\xc3\xa9 disk")));
+            QStringLiteral("/caf\\xE9 disk")));
     };
     const std::string error = InPrivateMounts([&]() -> std::string {
         for (const auto& [folder, flags] :

@@ -18,6 +18,10 @@ TEST(FailureLines, BuildTheMessageByteForByte) {
     EXPECT_EQ(failures.message(Heading::Copying), "There were errors in copying your files: \r\n"
                                                   "     a.txt   No such file or directory\r\n"
                                                   "     File exists\r\n");
+    // A name cannot add a line of its own.
+    FailureLines forged;
+    forged.addNamed("a\r\n     b.txt   Permission denied", "File exists");
+    EXPECT_EQ(forged.text(), "     a\\r\\n     b.txt   Permission denied   File exists\r\n");
     EXPECT_EQ(BatchTransfer::Destination("/a/b.txt", "/x/"), "/x/b.txt");
     EXPECT_EQ(BatchTransfer::Destination("b.txt", "/x/"), "/x/b.txt");
 }
