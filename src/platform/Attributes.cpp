@@ -218,12 +218,8 @@ std::optional<uint32_t> ParseDosAttrib(std::string_view value) {
 
     // Samba's binary record: the hex text (empty in newer versions) leads, then the versioned
     // part. Samba always wrote valid hex there, so anything else means this is not a record.
-    std::optional<uint32_t> fromText;
-    if (!text.empty()) {
-        fromText = ParseHexText(text);
-        if (!fromText)
-            return std::nullopt;
-    }
+    if (!text.empty() && !ParseHexText(text))
+        return std::nullopt;
     size_t offset = nul + 1;
     offset += offset % 2;
     uint16_t version = 0;
@@ -265,12 +261,10 @@ std::optional<uint32_t> ParseDosAttrib(std::string_view value) {
         ReadU32(value, offset + 4, attrib);
         return attrib;
     }
-    uint32_t validFlags = 0;
-    ReadU32(value, offset, validFlags);
+    // Samba reads the attribute field whatever the valid flags say: they only tell whether the
+    // creation time is set. So does this reader, or bits Samba shows would be lost here.
     ReadU32(value, offset + 4, attrib);
-    if (validFlags & 0x1)
-        return attrib;
-    return fromText;
+    return attrib;
 }
 
 std::string FormatDosAttrib(uint32_t bits) {
@@ -302,8 +296,8 @@ uint32_t GetFileAttributesA(const std::string& path, FollowLinks follow) {
     return bits ? bits : FileAttr::Normal;
 }
 
-AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes, FollowLinks follow) {
-    const Target target(path, follow);
+AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes) {
+    const Target target(path, FollowLinks::No);
     if (target.error())
         return Failure(std::strerror(target.error()));
     if (target.isLink())
@@ -351,8 +345,8 @@ AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes, Foll
     return AttrResult{};
 }
 
-std::optional<AttrSnapshot> SnapshotAttributes(const std::string& path, FollowLinks follow) {
-    const Target target(path, follow);
+std::optional<AttrSnapshot> SnapshotAttributes(const std::string& path) {
+    const Target target(path, FollowLinks::No);
     if (target.error() || target.isLink())
         return std::nullopt;
     int readError = 0;
@@ -364,9 +358,8 @@ std::optional<AttrSnapshot> SnapshotAttributes(const std::string& path, FollowLi
                         std::move(record)};
 }
 
-AttrResult RestoreAttributes(const std::string& path, const AttrSnapshot& snapshot,
-                             FollowLinks follow) {
-    const Target target(path, follow);
+AttrResult RestoreAttributes(const std::string& path, const AttrSnapshot& snapshot) {
+    const Target target(path, FollowLinks::No);
     if (target.error())
         return Failure(std::strerror(target.error()));
     if (target.isLink() || !target.is(snapshot.device, snapshot.inode))

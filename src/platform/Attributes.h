@@ -26,9 +26,8 @@ std::optional<uint32_t> ParseDosAttrib(std::string_view value);
 // The text form written back: "0x" followed by lower-case hex digits.
 std::string FormatDosAttrib(uint32_t bits);
 
-// What a path that names a symbolic link stands for: the file it points to, or the link itself.
-// A link has no attributes of its own (it reads as a plain file) and is never changed; its target,
-// which may be anywhere, is left alone too.
+// What a path that names a symbolic link stands for when attributes are read: the file it points
+// to, or the link itself, which has none of its own (it reads as a plain file).
 enum class FollowLinks { Yes, No };
 
 // Attribute bits of the file at path, FileAttr::Invalid when the file cannot be examined.
@@ -40,11 +39,12 @@ struct AttrResult {
     explicit operator bool() const { return ok; }
 };
 
-// Sets read-only, hidden, system and archive as given (Normal alone clears them all). Fails with a
-// description when the file is missing, when it is a link that is not to be followed, or when
-// hidden, system or archive must be stored on a file system without extended attributes.
-AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes,
-                              FollowLinks follow = FollowLinks::Yes);
+// Sets read-only, hidden, system and archive as given (Normal alone clears them all). A symbolic
+// link is never followed: the file it points to, which may be anywhere, is not the one the user
+// named, and the link has no attributes to set, so that fails. Fails with a description too when
+// the file is missing, or when hidden, system or archive must be stored on a file system without
+// extended attributes.
+AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes);
 
 // A file's exact mode bits and raw record, taken before a change that may turn out to be of no
 // use, so that the file can get back exactly what it had.
@@ -55,11 +55,9 @@ struct AttrSnapshot {
     std::optional<std::string> record; // empty when the file has none
 };
 
-// Empty when the file cannot be examined, its record cannot be read, or it is a link not to be
-// followed.
-std::optional<AttrSnapshot> SnapshotAttributes(const std::string& path, FollowLinks follow);
+// Empty when the file cannot be examined, its record cannot be read, or it is a link.
+std::optional<AttrSnapshot> SnapshotAttributes(const std::string& path);
 
 // Gives the file the snapshot's mode and record again. Changes nothing and fails when path no
 // longer names the file the snapshot was taken of.
-AttrResult RestoreAttributes(const std::string& path, const AttrSnapshot& snapshot,
-                             FollowLinks follow);
+AttrResult RestoreAttributes(const std::string& path, const AttrSnapshot& snapshot);

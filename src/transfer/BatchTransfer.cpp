@@ -38,12 +38,12 @@ FileOps::Result BatchTransfer::DeleteFile(const std::string& path) {
         return result;
     // On Linux it is mostly the folder that refuses (immutable, not writable, sticky), and then a
     // plain file stays just as undeletable: it gets back exactly the mode and record it had.
-    const std::optional<AttrSnapshot> before = SnapshotAttributes(path, FollowLinks::No);
+    const std::optional<AttrSnapshot> before = SnapshotAttributes(path);
     if (!before)
         return result;
-    if (SetFileAttributesA(path, FileAttr::Normal, FollowLinks::No))
+    if (SetFileAttributesA(path, FileAttr::Normal))
         if (FileOps::Result retried = FileOps::DeleteFile(path))
             return retried;
-    (void)RestoreAttributes(path, *before, FollowLinks::No);
+    (void)RestoreAttributes(path, *before);
     return result;
 }

@@ -204,6 +204,14 @@ TEST_F(AttributesWindow, OkMakesTheFileNormalAndThenGivesItExactlyTheTickedAttri
     EXPECT_EQ(std::string_view(record, size > 0 ? static_cast<size_t>(size) : 0),
               std::string_view("0x2\0", 4));
 
+    // A link entry changes nothing: not the link, which has no attributes, and not the file it
+    // points to, which the user did not name.
+    const std::string link = dir / "link.txt";
+    ASSERT_EQ(::symlink("a.txt", link.c_str()), 0);
+    form->List1->items().append(link);
+    EXPECT_EQ(tickAndOk(link, {&frmFileAttr::Check1, &frmFileAttr::Check2}), Normal);
+    EXPECT_EQ(GetFileAttributesA(a, FollowLinks::No), Normal);
+
     ASSERT_EQ(::unlink(b.c_str()), 0); // gone meanwhile: nothing is made and nothing is said
     EXPECT_EQ(tickAndOk(b, {&frmFileAttr::Check1}), Invalid);
     EXPECT_TRUE(messages->shown.empty());
