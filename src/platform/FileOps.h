@@ -1,18 +1,19 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 // The file layer: every copy, move, rename, delete and new folder of the program goes through
 // here. Paths are the file system's bytes, never converted.
 //
-// Nothing is ever lost: a copy writes a temporary file beside the destination and renames it into
-// place only when it is complete, so a failure leaves the old destination as it was; a move never
-// replaces an existing file, and across file systems it removes the source only after the new file
-// is complete and on disk.
+// Nothing is ever lost: a copy writes a temporary file beside the destination and gives it the
+// destination's name only when it is complete, so a failure leaves the old destination as it was;
+// a move never replaces an existing file, and across file systems it removes the source only after
+// the new file is complete and on disk. The temporary has no name at all where the file system
+// allows (O_TMPFILE), so a copy killed half way leaves nothing behind.
 //
-// The program ignores SIGXFSZ at start (main), so a copy that hits the file size limit fails with
-// "File too large" instead of killing the process. Code that uses this layer elsewhere (tests,
-// tools) must ignore it too.
+// A copy that reaches the file size limit (RLIMIT_FSIZE) fails with "File too large", whatever
+// the caller does with SIGXFSZ.
 namespace FileOps {
 
 struct Result {
@@ -41,5 +42,12 @@ Result DeleteFile(const std::string& path);
 
 // Makes one folder (permissions 0777 less the umask); the parent must exist.
 Result CreateFolder(const std::string& path);
+
+// On file systems without unnamed files, a copy that was killed leaves a hidden temporary of
+// ours behind (".dexaro-" and eight letters or digits, ".tmp"). Such a file is removed only when
+// that is provably safe: it is a regular file of our user, it has not changed for unchangedFor,
+// and no process holds the lock each writer takes the moment it makes one. The file layer runs
+// this itself, with a minute, the first time it makes a named temporary in a folder.
+void RemoveLeftoverTemporaries(const std::string& folder, std::chrono::seconds unchangedFor);
 
 } // namespace FileOps

@@ -4,7 +4,6 @@
 #include "shell/App.h"
 
 #include <QApplication>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,8 +27,6 @@ int Module1::Run(int argc, char** argv) {
                    stderr);
         return 1;
     }
-    // A copy that meets the file size limit must fail like any other copy, not end the program.
-    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dexaro"));
     App application;
