@@ -153,8 +153,7 @@ TEST_P(FileAttributes, RoundTripsAsAnOwnerWhoIsNotRoot) {
     ASSERT_TRUE(before);
     ASSERT_TRUE(SetAsOwner(Normal));
     EXPECT_EQ(std::pair(RawRecord(m_file), ModeOf(m_file)), std::pair(""s, mode_t{0644}));
-    ASSERT_EQ(AsOwner([&] { return RestoreAttributes(m_file, *before); }).error,
-              "");
+    ASSERT_EQ(AsOwner([&] { return RestoreAttributes(m_file, *before); }).error, "");
     EXPECT_EQ(std::pair(RawRecord(m_file), ModeOf(m_file)), std::pair(samba, mode_t{0444}));
 }
 
