@@ -1,10 +1,13 @@
 # Everything a fresh Debian 12 machine needs: `make run` and `make test`.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_PROGRAMS := fuzz_dosattrib fuzz_dates fuzz_renamer
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: run test e2e test-asan bench build deps clean format
+.PHONY: run test e2e test-asan fuzz bench build deps clean format
 
 deps:
 	@bash scripts/deps.sh
@@ -30,6 +33,13 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
 
+# Every fuzz program (clang's libFuzzer, with the sanitizers) for FUZZ_SECONDS seconds each.
+fuzz: deps
+	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DDEXARO_FUZZ=ON -DDEXARO_TESTS=OFF \
+		-DDEXARO_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_PROGRAMS)
+	@bash tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PROGRAMS)
+
 bench: build
 	@bash bench/run.sh $(BUILD)
 
@@ -37,4 +47,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -7,9 +7,12 @@ pkgs=(
     # run: picture formats; the controls' face with its designed widths (an outline MS Sans
     # Serif), a Palatino for the title, and a face for everything else
     qt6-image-formats-plugins fonts-wine fonts-urw-base35 fonts-dejavu-core
-    # tests: attribute and file-system tools, and a real desktop for the end-to-end tests
-    attr e2fsprogs util-linux xvfb xauth openbox xfwm4 xfconf dbus-daemon xdotool x11-utils xclip
-    python3
+    # tests: attribute and file-system tools (the fault matrix makes ext4, btrfs, XFS and NTFS
+    # images), Samba's own attribute codec, and a real desktop for the end-to-end tests
+    attr e2fsprogs util-linux btrfs-progs xfsprogs ntfs-3g python3 python3-samba
+    xvfb xauth openbox xfwm4 xfconf dbus-daemon xdotool x11-utils xclip
+    # fuzzing (make fuzz): clang with libFuzzer
+    clang libclang-rt-14-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QRegularExpression>
 #include <QStringList>
+#include <deque>
 
 namespace {
 
@@ -145,6 +146,43 @@ Vocabulary Learn(const QLocale& locale) {
         LearnLiterals(v, locale.timeFormat(type), WordKind::TimeLiteral);
     AddWord(v, QStringLiteral("at"), WordKind::Literal);
     return v;
+}
+
+// What a vocabulary is learnt from. Locales compare equal only with the same data, so the
+// system locale, whose formats and names come from LC_TIME rather than from its name, never
+// passes for the named locale; formats and AM/PM texts are compared too, as a system locale's
+// may change while the program runs.
+struct VocabularyKey {
+    QLocale locale;
+    QStringList texts; // formats and AM/PM texts
+    bool operator==(const VocabularyKey&) const = default;
+};
+
+VocabularyKey KeyOf(const QLocale& locale) {
+    return {locale,
+            {locale.dateFormat(QLocale::LongFormat), locale.dateFormat(QLocale::ShortFormat),
+             locale.timeFormat(QLocale::LongFormat), locale.timeFormat(QLocale::ShortFormat),
+             locale.amText(), locale.pmText()}};
+}
+
+// Learning a locale takes far longer than reading a date with what was learnt, and a program
+// reads dates in one or two locales. Per thread, so that no reader waits for another.
+const Vocabulary& VocabularyFor(const QLocale& locale) {
+    struct Learnt {
+        VocabularyKey key;
+        Vocabulary vocabulary;
+    };
+    constexpr size_t kMaxLocales = 8;
+    thread_local std::deque<Learnt> learnt;
+    VocabularyKey key = KeyOf(locale);
+    for (const Learnt& known : learnt) {
+        if (known.key == key)
+            return known.vocabulary;
+    }
+    if (learnt.size() == kMaxLocales)
+        learnt.pop_front();
+    learnt.push_back({std::move(key), Learn(locale)});
+    return learnt.back().vocabulary;
 }
 
 // AM and PM texts with dots or blanks become plain words, so that cutting the text into words
@@ -366,7 +404,7 @@ std::optional<UserDate> ReadIso(const QString& text) {
 
 std::optional<UserDate> ReadUserDate(const QString& input, const QLocale& locale,
                                      const QDate& today) {
-    const Vocabulary v = Learn(locale);
+    const Vocabulary& v = VocabularyFor(locale);
     const QString text = ReplaceDesignators(Plain(input), v).trimmed();
     if (text.isEmpty())
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "platform/DisplayText.h"
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
