@@ -719,8 +719,12 @@ Result CopyFile(const std::string& source, const std::string& destination) {
     if (Result r = FillTemp(in.get(), st, temp.fd.get(), Purpose::Copy, leftOut); !r)
         return r;
     if (temp.name.empty()) {
-        // A file with no name lives only while it is open: it takes its name first.
-        if (const int err = temp.replace(dst.name))
+        // A file with no name lives only while it is open: it takes its name first. Mostly the
+        // name is free and the link alone is the copy's last step; else it replaces the old file.
+        int err = exists ? EEXIST : temp.link(dst.name);
+        if (err == EEXIST)
+            err = temp.replace(dst.name);
+        if (err)
             return Errno(err);
     } else {
         // Closed first: a network file system may report a failed write only then, and the old

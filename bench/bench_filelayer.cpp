@@ -1,0 +1,255 @@
+// The file layer's copies where a file system can do better than copying every byte, against cp on
+// the same files in the same run: a clone on btrfs and on XFS, and a sparse file on ext4. Each
+// file system is a loop image mounted in a mount namespace of this process's own, so no one else
+// sees it and nothing stays mounted once the process is gone.
+//
+//   bench_filelayer [--quick] [folder]
+//
+// folder (default /var/tmp) holds the images, in a scratch folder removed at the end. --quick
+// clones 64 MiB instead of 1 GiB. Needs root and mkfs.btrfs, mkfs.xfs and mkfs.ext4; without
+// the right to mount, the sparse copy runs in folder itself when that is ext4.
+
+#include "BenchSupport.h"
+#include "platform/FileOps.h"
+
+#include <climits>
+#include <linux/magic.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/statfs.h>
+
+using namespace bench;
+
+namespace {
+
+constexpr int kRounds = 5;
+
+std::string g_scratch;
+std::vector<std::string> g_mounts;
+
+// Also run by Die, so that a failed run leaves no mount or image behind.
+void CleanUp() {
+    for (auto it = g_mounts.rbegin(); it != g_mounts.rend(); ++it)
+        if (::umount2(it->c_str(), 0) != 0)
+            ::umount2(it->c_str(), MNT_DETACH);
+    g_mounts.clear();
+    if (!g_scratch.empty() && std::system(("rm -rf " + Quote(g_scratch)).c_str()) != 0)
+        std::fprintf(stderr, "bench: could not remove %s\n", g_scratch.c_str());
+}
+
+// Empty when command succeeded, else the last line it printed.
+std::string Run(const std::string& command) {
+    FILE* out = ::popen((command + " 2>&1").c_str(), "r");
+    if (!out)
+        return std::strerror(errno);
+    std::string last;
+    char line[512];
+    while (std::fgets(line, sizeof line, out))
+        last = line;
+    if (::pclose(out) == 0)
+        return {};
+    while (!last.empty() && last.back() == '\n')
+        last.pop_back();
+    return last.empty() ? "failed: " + command : last;
+}
+
+// A fresh file system made by mkfs in a sparse image of size bytes, mounted on a folder of the
+// scratch folder: that folder, or empty with why set.
+std::string MountImage(const std::string& name, const std::string& mkfs, off_t size,
+                       std::string& why) {
+    const std::string image = g_scratch + "/" + name + ".img";
+    const std::string folder = g_scratch + "/" + name;
+    const int fd = ::open(image.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 || ::ftruncate(fd, size) != 0 || ::mkdir(folder.c_str(), 0755) != 0)
+        Die(image + ": " + std::strerror(errno));
+    ::close(fd);
+    why = Run(mkfs + " " + Quote(image));
+    if (why.empty())
+        why = Run("mount -o loop " + Quote(image) + " " + Quote(folder));
+    if (!why.empty())
+        return {};
+    g_mounts.push_back(folder);
+    return folder;
+}
+
+// The loop device goes with the mount (mount -o loop sets it to clear itself), the image after.
+void Unmount(const std::string& folder) {
+    if (::umount2(folder.c_str(), 0) != 0)
+        Die(folder + ": " + std::strerror(errno));
+    std::erase(g_mounts, folder);
+    ::unlink((folder + ".img").c_str());
+}
+
+// Free bytes of the file system holding folder, once all that was written to it is on disk.
+long long FreeBytes(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct statfs fs;
+    if (fd < 0 || ::syncfs(fd) != 0 || ::fstatfs(fd, &fs) != 0)
+        Die(folder + ": " + std::strerror(errno));
+    ::close(fd);
+    return static_cast<long long>(fs.f_bfree) * fs.f_bsize;
+}
+
+long long AllocatedBytes(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        Die(path + ": " + std::strerror(errno));
+    return static_cast<long long>(st.st_blocks) * 512;
+}
+
+// Every time of each side, and the most free space one of its runs used up.
+struct Sides {
+    std::vector<double> seconds[2];
+    long long used[2] = {LLONG_MIN, LLONG_MIN};
+    double best(int side) const {
+        return *std::min_element(seconds[side].begin(), seconds[side].end());
+    }
+    double median(int side) const {
+        std::vector<double> sorted = seconds[side];
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[sorted.size() / 2];
+    }
+};
+
+// Each side kRounds times, alternately, each run after its side's prepare and with everything
+// of the file system on disk.
+Sides Alternate(const std::string& folder, const std::function<void(int side)>& prepare,
+                const std::function<void()>& dexaro, const std::function<void()>& standard) {
+    Sides sides;
+    for (int round = 0; round < kRounds; ++round) {
+        for (int side = 0; side < 2; ++side) {
+            prepare(side);
+            const long long before = FreeBytes(folder);
+            sides.seconds[side].push_back(Seconds(side == 0 ? dexaro : standard));
+            sides.used[side] = std::max(sides.used[side], before - FreeBytes(folder));
+        }
+    }
+    return sides;
+}
+
+void CopyOrDie(const std::string& from, const std::string& to) {
+    if (const FileOps::Result r = FileOps::CopyFile(from, to); !r)
+        Die(to + ": " + r.error);
+}
+
+std::string Kib(long long bytes) {
+    return std::to_string(bytes / 1024) + " KiB";
+}
+
+void Clone(const std::string& type, const std::string& mkfs, size_t size,
+           const std::string& sizeLabel) {
+    const std::string name = "clone of one " + sizeLabel + " file on " + type;
+    std::string why;
+    const std::string fs = MountImage(type, mkfs, static_cast<off_t>(3 * size + (512 << 20)), why);
+    if (fs.empty()) {
+        std::printf("%s: skipped (%s)\n", name.c_str(), why.c_str());
+        return;
+    }
+    const std::string source = fs + "/big.bin";
+    const std::string copies[2] = {fs + "/dexaro.bin", fs + "/cp.bin"};
+    WriteBytes(source, size);
+    const Sides sides = Alternate(
+        fs, [&](int side) { ::unlink(copies[side].c_str()); },
+        [&] { CopyOrDie(source, copies[0]); },
+        [&] { Shell("cp --reflink=auto -- " + Quote(source) + " " + Quote(copies[1])); });
+    std::printf("%s: dexaro %.2f ms (median %.2f), cp --reflink=auto %.2f ms (median %.2f), ratio "
+                "%.2f; space used: dexaro %s, cp %s [targets: within 10 ms, no space]\n",
+                name.c_str(), sides.best(0) * 1e3, sides.median(0) * 1e3, sides.best(1) * 1e3,
+                sides.median(1) * 1e3, sides.best(0) / sides.best(1), Kib(sides.used[0]).c_str(),
+                Kib(sides.used[1]).c_str());
+    std::fflush(stdout);
+    Unmount(fs);
+}
+
+// 4 GiB that hold 1 MiB of data in four pieces, with holes before, between and after them.
+void WriteSparse(const std::string& path) {
+    constexpr off_t kSize = off_t{4} << 30;
+    constexpr size_t kPiece = 256 << 10;
+    constexpr off_t kAt[] = {off_t{64} << 20, off_t{1280} << 20, off_t{2560} << 20,
+                             off_t{3840} << 20};
+    const std::string piece = path + ".piece";
+    WriteBytes(piece, kPiece);
+    std::vector<char> data(kPiece);
+    const int in = ::open(piece.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (in < 0 || out < 0 || ::read(in, data.data(), kPiece) != static_cast<ssize_t>(kPiece) ||
+        ::ftruncate(out, kSize) != 0)
+        Die(path + ": " + std::strerror(errno));
+    for (const off_t at : kAt)
+        if (::pwrite(out, data.data(), kPiece, at) != static_cast<ssize_t>(kPiece))
+            Die(path + ": short write");
+    ::close(in);
+    ::close(out);
+    ::unlink(piece.c_str());
+}
+
+void Sparse(const std::string& fs, const std::string& where) {
+    const std::string source = fs + "/sparse.img";
+    const std::string copies[2] = {fs + "/dexaro.img", fs + "/cp.img"};
+    WriteSparse(source);
+    const Sides sides = Alternate(
+        fs, [&](int side) { ::unlink(copies[side].c_str()); },
+        [&] { CopyOrDie(source, copies[0]); },
+        [&] { Shell("cp --sparse=auto -- " + Quote(source) + " " + Quote(copies[1])); });
+    const long long allocated[3] = {AllocatedBytes(source), AllocatedBytes(copies[0]),
+                                    AllocatedBytes(copies[1])};
+    std::printf("copy of a 4 GiB sparse file holding 1 MiB on %s: dexaro %.2f ms (median %.2f), "
+                "cp --sparse=auto %.2f ms (median %.2f), ratio %.2f; allocated: source %s, "
+                "dexaro's copy %s (%+.1f %%), cp's copy %s [targets: ratio within 2, allocated "
+                "within 1 %%]\n",
+                where.c_str(), sides.best(0) * 1e3, sides.median(0) * 1e3, sides.best(1) * 1e3,
+                sides.median(1) * 1e3, sides.best(0) / sides.best(1), Kib(allocated[0]).c_str(),
+                Kib(allocated[1]).c_str(), 100.0 * (allocated[1] - allocated[0]) / allocated[0],
+                Kib(allocated[2]).c_str());
+    std::fflush(stdout);
+    for (const std::string& path : {source, copies[0], copies[1]})
+        ::unlink(path.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // First of all, while this is the only thread: a namespace is made for a whole process.
+    const bool privateMounts = ::unshare(CLONE_NEWNS) == 0 &&
+                               ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    const int mountError = errno;
+    bool quick = false;
+    std::string base = "/var/tmp";
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0)
+            quick = true;
+        else
+            base = argv[i];
+    }
+    g_scratch = base + "/dexaro-bench-XXXXXX";
+    if (!::mkdtemp(g_scratch.data())) {
+        g_scratch.clear();
+        Die(base + ": " + std::strerror(errno));
+    }
+    std::atexit(CleanUp);
+
+    const size_t cloneSize = quick ? size_t{64} << 20 : size_t{1} << 30;
+    const std::string cloneLabel = quick ? "64 MiB" : "1 GiB";
+    if (!privateMounts) {
+        std::printf("btrfs, XFS and ext4 images: skipped (no mount namespace of our own: %s)\n",
+                    std::strerror(mountError));
+    } else {
+        Clone("btrfs", "mkfs.btrfs -q -f", cloneSize, cloneLabel);
+        Clone("xfs", "mkfs.xfs -q -f -m reflink=1", cloneSize, cloneLabel);
+    }
+
+    std::string why = "no mount namespace of our own";
+    const std::string ext4 =
+        privateMounts ? MountImage("ext4", "mkfs.ext4 -q -F", off_t{1} << 30, why) : "";
+    struct statfs baseFs;
+    if (!ext4.empty()) {
+        Sparse(ext4, "ext4");
+        Unmount(ext4);
+    } else if (::statfs(g_scratch.c_str(), &baseFs) == 0 && baseFs.f_type == EXT4_SUPER_MAGIC) {
+        Sparse(g_scratch, "ext4 (" + base + ", as the image was not possible: " + why + ")");
+    } else {
+        std::printf("sparse copy on ext4: skipped (%s, and %s is not ext4)\n", why.c_str(),
+                    base.c_str());
+    }
+    return 0;
+}
