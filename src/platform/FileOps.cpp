@@ -236,6 +236,15 @@ void RemoveLeftoversOnce(int dirFd) {
     RemoveLeftovers(dirFd, kLeftoverAge);
 }
 
+// In a folder marked append-only (chattr +a) names can be made but never removed or renamed
+// away: a named temporary there could neither take the destination's place nor be cleared up.
+bool AppendOnly(int dirFd) {
+    struct statx stx {};
+    return ::statx(dirFd, "", AT_EMPTY_PATH, 0, &stx) == 0 &&
+           (stx.stx_attributes_mask & STATX_ATTR_APPEND) &&
+           (stx.stx_attributes & STATX_ATTR_APPEND);
+}
+
 // The file a copy is written into before it gets its real name. Where the file system offers it,
 // it has no name at all until it is complete (O_TMPFILE), so a crash or kill leaves nothing
 // behind; elsewhere it is a hidden, locked file of ours beside the destination.
@@ -269,6 +278,8 @@ struct Temp {
     }
     // The file takes the name, replacing what was there.
     int replace(const std::string& to) {
+        if (AppendOnly(dirFd))
+            return EPERM;
         if (name.empty()) {
             // A name of our own first: a file with no name can only be linked, not renamed over
             // another.
@@ -310,6 +321,8 @@ int CreateTemp(int dirFd, Temp& temp) {
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
             return errno;
     }
+    if (AppendOnly(dirFd))
+        return EPERM;
     RemoveLeftoversOnce(dirFd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = NewTempName();
@@ -711,6 +724,8 @@ Result CopyFile(const std::string& source, const std::string& destination) {
     Fd dir(::open(dst.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!dir.valid())
         return Errno(errno);
+    if (exists && AppendOnly(dir.get()))
+        return Errno(EPERM); // refused before a byte is copied: the old file cannot be replaced
     const FileSizeLimitGuard guard;
     Temp temp;
     if (const int err = CreateTemp(dir.get(), temp))

@@ -1,0 +1,275 @@
+#include "Scene.h"
+
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <set>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+// The user's extended attributes (the DOS record among them) are the user's data too.
+std::string UserAttributes(const std::string& path) {
+    std::string names(65536, '\0'), text;
+    names.resize(static_cast<size_t>(
+        std::max<ssize_t>(::listxattr(path.c_str(), names.data(), names.size()), 0)));
+    std::set<std::string> sorted;
+    for (size_t at = 0; at < names.size(); at = names.find('\0', at) + 1)
+        if (std::string name = names.c_str() + at; name.starts_with("user."))
+            sorted.insert(name);
+    for (const std::string& name : sorted) {
+        std::string value(65536, '\0');
+        value.resize(static_cast<size_t>(std::max<ssize_t>(
+            ::getxattr(path.c_str(), name.c_str(), value.data(), value.size()), 0)));
+        text += " " + name + "=" + std::to_string(std::hash<std::string>{}(value));
+    }
+    return text;
+}
+
+std::string Describe(const std::string& path, bool followLinks) {
+    struct stat st;
+    if ((followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0)
+        return "missing";
+    if (S_ISREG(st.st_mode)) {
+        const std::string bytes = Contents(path);
+        return "file " + std::to_string(bytes.size()) + " " +
+               std::to_string(std::hash<std::string>{}(bytes)) + UserAttributes(path);
+    }
+    if (S_ISDIR(st.st_mode))
+        return "folder";
+    if (S_ISLNK(st.st_mode)) {
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        return "link " + target.substr(0, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+    }
+    if (S_ISFIFO(st.st_mode))
+        return "fifo";
+    if (S_ISSOCK(st.st_mode))
+        return "socket";
+    return "device " + std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
+}
+
+void Walk(const std::string& folder, const std::string& keyPrefix, Tree& tree) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::string description = Describe(folder + name, false);
+        tree[keyPrefix + name] = description;
+        if (description == "folder")
+            Walk(folder + name + "/", keyPrefix + name + "/", tree);
+    }
+    ::closedir(dir);
+}
+
+bool SetFlag(const std::string& path, int flag, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    int flags = 0;
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | flag : flags & ~flag;
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+// Tree keys name a place, not the mount it was reached through.
+std::string TreeKey(std::string ref) {
+    if (ref.starts_with("r/"))
+        ref[0] = 'h';
+    return ref;
+}
+
+std::string Pattern(size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    uint64_t state = seed * 0x9E3779B97F4A7C15u + 1;
+    for (size_t at = 0; at < size; at += 8) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        const uint64_t word = state ^ (state >> 29);
+        std::memcpy(bytes.data() + at, &word, std::min<size_t>(8, size - at));
+    }
+    return bytes;
+}
+
+std::string Contents(const std::string& path) {
+    std::string bytes;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd >= 0 && ::fstat(fd, &st) == 0) {
+        bytes.resize(static_cast<size_t>(st.st_size) + 1);
+        size_t done = 0;
+        for (ssize_t n; (n = ::read(fd, bytes.data() + done, bytes.size() - done)) > 0;)
+            if ((done += static_cast<size_t>(n)) == bytes.size())
+                bytes.resize(bytes.size() * 2);
+        bytes.resize(done);
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return bytes;
+}
+
+std::string Diff(const Tree& expected, const Tree& found) {
+    std::string text;
+    for (const auto& [key, description] : expected)
+        if (auto it = found.find(key); it == found.end() || it->second != description)
+            text += "-" + key + " " + description + "\n";
+    for (const auto& [key, description] : found)
+        if (auto it = expected.find(key); it == expected.end() || it->second != description)
+            text += "+" + key + " " + description + "\n";
+    return text;
+}
+
+void MoveInTree(Tree& tree, const std::string& fromRef, const std::string& toRef) {
+    const std::string from = TreeKey(fromRef), to = TreeKey(toRef);
+    Tree moved;
+    if (auto node = tree.extract(from))
+        moved[to] = node.mapped();
+    // What is inside a folder sorts together, right after its name and a "/".
+    for (auto it = tree.lower_bound(from + "/");
+         it != tree.end() && it->first.starts_with(from + "/");) {
+        moved[to + it->first.substr(from.size())] = it->second;
+        it = tree.erase(it);
+    }
+    tree.merge(moved);
+}
+
+Scene::Scene(const FileSystem& fileSystem, const FileSystem& partner)
+    : fs(fileSystem), m_partner(partner) {
+    static std::atomic<int> cases = 0;
+    m_name = "c" + std::to_string(++cases) + "/";
+    m_places = {"h/", "p/"};
+    if (!fs.subvolume.empty())
+        m_places.push_back("s/");
+    for (const std::string& place : m_places)
+        MakeFolder((*this)[place]);
+}
+
+Scene::~Scene() {
+    for (auto it = m_flagged.rbegin(); it != m_flagged.rend(); ++it)
+        SetFlag(it->first, it->second, false);
+    for (const std::string& place : m_places)
+        RemoveTree((*this)[place]);
+}
+
+std::string Scene::operator[](const std::string& ref) const {
+    const std::string rest = m_name + ref.substr(2);
+    switch (ref[0]) {
+    case 'h':
+        return fs.root + rest;
+    case 'r':
+        return fs.readOnly + rest;
+    case 's':
+        return fs.subvolume + rest;
+    default:
+        return m_partner.root + rest;
+    }
+}
+
+void Scene::make(const std::vector<Step>& steps) {
+    for (const Step& step : steps) {
+        const std::string path = (*this)[step.path];
+        bool done = true;
+        switch (step.what) {
+        case Make::File:
+            WriteFile(path, Pattern(step.size,
+                                    static_cast<unsigned>(std::hash<std::string>{}(step.path))));
+            done = ::setxattr(path.c_str(), "user.DOSATTRIB", "0x20", 4, 0) == 0;
+            break;
+        case Make::Compressed: {
+            // Text compresses; the random tail does not, and is stored as it is.
+            WriteFile(path, "");
+            done = SetFlag(path, FS_COMPR_FL, true);
+            std::string bytes;
+            while (bytes.size() < step.size)
+                bytes += "a line of text that compresses well, " + std::to_string(bytes.size());
+            bytes += Pattern(256 << 10, 5);
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+            done = done && ::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+            done = ::syncfs(fd) == 0 && done;
+            ::close(fd);
+            break;
+        }
+        case Make::Folder:
+            done = ::mkdir(path.c_str(), 0755) == 0;
+            break;
+        case Make::Link:
+            done = ::symlink(step.arg.c_str(), path.c_str()) == 0;
+            break;
+        case Make::HardLink:
+            done = ::link((*this)[step.arg].c_str(), path.c_str()) == 0;
+            break;
+        case Make::Fifo:
+            done = ::mkfifo(path.c_str(), 0644) == 0;
+            break;
+        case Make::Socket: {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            done = path.size() < sizeof address.sun_path;
+            std::memcpy(address.sun_path, path.c_str(),
+                        std::min(path.size(), sizeof address.sun_path - 1));
+            done = done && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+            ::close(fd);
+            break;
+        }
+        case Make::Device:
+            done = ::mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 3)) == 0; // as /dev/null
+            break;
+        case Make::Immutable:
+        case Make::AppendOnly: {
+            const int flag = step.what == Make::Immutable ? FS_IMMUTABLE_FL : FS_APPEND_FL;
+            done = SetFlag(path, flag, true);
+            if (done)
+                m_flagged.emplace_back(path, flag);
+            break;
+        }
+        case Make::Mode:
+            done =
+                ::chmod(path.c_str(), static_cast<mode_t>(std::stoul(step.arg, nullptr, 8))) == 0;
+            break;
+        case Make::BigXattr: {
+            const std::string big(6000, 'x');
+            done = ::setxattr(path.c_str(), "user.big", big.data(), big.size(), 0) == 0;
+            break;
+        }
+        }
+        if (!done)
+            ADD_FAILURE() << "cannot make " << step.path << ": " << std::strerror(errno);
+    }
+}
+
+Tree Scene::snapshot() const {
+    Tree tree;
+    for (const std::string& place : m_places)
+        Walk((*this)[place], place, tree);
+    return tree;
+}
+
+std::string Scene::describe(const std::string& ref, bool followLinks) const {
+    return Describe((*this)[ref], followLinks);
+}
+
+void Scene::openToEveryone() const {
+    for (const char* where : {"h/", "p/"})
+        EXPECT_EQ(::chmod((*this)[where].c_str(), 0777), 0);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// What a file system under test does; a case that needs a trait runs only where it is.
+enum Trait : unsigned {
+    ReportsHoles = 1 << 0,     // SEEK_HOLE finds the holes of a sparse file
+    Reflink = 1 << 1,          // FICLONE shares blocks
+    ImmutableFlag = 1 << 2,    // chattr +i
+    Permissions = 1 << 3,      // modes and owners are enforced
+    SmallXattrs = 1 << 4,      // a user attribute of 6,000 bytes does not fit beside a file
+    Utf8Names = 1 << 5,        // a name must be UTF-8
+    Subvolume = 1 << 6,        // a btrfs subvolume: another st_dev on the same file system
+    Roomy = 1 << 7,            // room and inodes for the 20,000-file batch
+    NoReplaceRefused = 1 << 8, // renameat2(RENAME_NOREPLACE) is refused
+    NamedTemporaries = 1 << 9, // no unnamed files (O_TMPFILE): a copy's temporary has a name
+};
+
+struct FileSystem {
+    std::string name;
+    std::string root;      // read-write; ends in "/"
+    std::string readOnly;  // the same file system through a read-only bind mount; ends in "/"
+    std::string subvolume; // a btrfs subvolume in it; ends in "/"
+    unsigned traits = 0;
+    std::string skipped; // why it is not there; empty when it is
+    bool has(unsigned wanted) const { return (traits & wanted) == wanted; }
+};
+
+// Gives the program a mount namespace of its own, so that its mounts are seen by nothing else
+// and go with it. Must run before any thread exists. Empty, or why it could not.
+std::string EnterPrivateMounts();
+
+// Every file system of the matrix, made once on loop images and torn down at the end, however
+// the cases went. The images are unlinked as soon as a loop device holds them.
+class TestBed {
+public:
+    explicit TestBed(const std::string& namespaceError);
+    ~TestBed();
+    TestBed(const TestBed&) = delete;
+    TestBed& operator=(const TestBed&) = delete;
+
+    std::vector<FileSystem> fileSystems;
+    FileSystem partner; // a tmpfs: the other side of every copy and move across file systems
+
+private:
+    struct Kind;
+    FileSystem make(const Kind& kind);
+    std::string makeOnImage(const Kind& kind, const std::string& mountPoint);
+    std::string mountNtfs(const std::string& device, const std::string& mountPoint);
+    // A folder in the bed, removed at the end.
+    std::string folder(const std::string& name);
+    // mount(2), undone at the end; empty, or why it failed.
+    std::string mount(const std::string& source, const std::string& target, const char* type,
+                      unsigned long flags, const char* options);
+
+    std::string m_base;
+    std::vector<std::function<void()>> m_undo; // run last first
+};
