@@ -18,6 +18,24 @@
 
 namespace bench {
 
+// [--quick] [folder]: the options every benchmark takes. folder must be on a disk; --quick runs
+// smaller sizes, for smoke runs.
+struct Options {
+    bool quick = false;
+    std::string base = "/var/tmp";
+};
+
+inline Options ReadOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0)
+            options.quick = true;
+        else
+            options.base = argv[i];
+    }
+    return options;
+}
+
 [[noreturn]] inline void Die(const std::string& what) {
     std::fprintf(stderr, "bench: %s\n", what.c_str());
     std::exit(1);

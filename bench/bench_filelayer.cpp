@@ -213,14 +213,7 @@ int main(int argc, char** argv) {
     const bool privateMounts = ::unshare(CLONE_NEWNS) == 0 &&
                                ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
     const int mountError = errno;
-    bool quick = false;
-    std::string base = "/var/tmp";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--quick") == 0)
-            quick = true;
-        else
-            base = argv[i];
-    }
+    const auto [quick, base] = ReadOptions(argc, argv);
     g_scratch = base + "/dexaro-bench-XXXXXX";
     if (!::mkdtemp(g_scratch.data())) {
         g_scratch.clear();

@@ -17,14 +17,8 @@ using namespace bench;
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    int files = 100000;
-    std::string base = "/var/tmp";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--quick") == 0)
-            files = 10000;
-        else
-            base = argv[i];
-    }
+    const auto [quick, base] = ReadOptions(argc, argv);
+    const int files = quick ? 10000 : 100000;
     QApplication qt(argc, argv);
     std::string root = base + "/dexaro-bench-XXXXXX";
     if (!::mkdtemp(root.data()))

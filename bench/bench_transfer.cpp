@@ -42,14 +42,7 @@ void Key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers = {},
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    bool quick = false;
-    std::string base = "/var/tmp";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--quick") == 0)
-            quick = true;
-        else
-            base = argv[i];
-    }
+    const auto [quick, base] = ReadOptions(argc, argv);
     QApplication qt(argc, argv);
     App app;
     app.setMessages(std::make_unique<FailOnMessage>());
