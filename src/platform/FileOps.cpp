@@ -282,7 +282,8 @@ struct Temp {
             return EPERM;
         if (name.empty()) {
             // A name of our own first: a file with no name can only be linked, not renamed over
-            // another.
+            // another. Locked before it has one, like every named temporary of a live writer.
+            ::flock(fd.get(), LOCK_EX | LOCK_NB);
             for (int attempt = 0; attempt < 100; ++attempt) {
                 std::string named = NewTempName();
                 const int err = link(named);
