@@ -73,15 +73,19 @@ std::string FixturePath(std::string_view relative) {
     return std::string(DEXARO_FIXTURES_DIR) + "/" + std::string(relative);
 }
 
-bool SetImmutable(const std::string& folder, bool on) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+bool SetInodeFlag(const std::string& path, int flag, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     int flags = 0;
     bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    flags = on ? flags | flag : flags & ~flag;
     ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
     if (fd >= 0)
         ::close(fd);
     return ok;
+}
+
+bool SetImmutable(const std::string& folder, bool on) {
+    return SetInodeFlag(folder, FS_IMMUTABLE_FL, on);
 }
 
 std::unique_ptr<TempDir> FolderWithImmutableFlag() {

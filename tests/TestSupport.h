@@ -35,6 +35,9 @@ std::string FixturePath(std::string_view relative);
 
 // While a folder is immutable, not even root may add, remove or rename anything in it.
 bool SetImmutable(const std::string& folder, bool on);
+// Sets or clears one inode flag (FS_IMMUTABLE_FL, FS_APPEND_FL, FS_COMPR_FL...) of a file or
+// folder, never through a link; false when the file system or our rights refuse.
+bool SetInodeFlag(const std::string& path, int flag, bool on);
 
 // The flag for as long as this lives, however the test ends.
 struct Immutable {

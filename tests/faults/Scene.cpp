@@ -80,17 +80,6 @@ void Walk(const std::string& folder, const std::string& keyPrefix, Tree& tree) {
     ::closedir(dir);
 }
 
-bool SetFlag(const std::string& path, int flag, bool on) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    int flags = 0;
-    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | flag : flags & ~flag;
-    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return ok;
-}
-
 } // namespace
 
 // Tree keys name a place, not the mount it was reached through.
@@ -166,7 +155,7 @@ Scene::Scene(const FileSystem& fileSystem, const FileSystem& partner)
 
 Scene::~Scene() {
     for (auto it = m_flagged.rbegin(); it != m_flagged.rend(); ++it)
-        SetFlag(it->first, it->second, false);
+        SetInodeFlag(it->first, it->second, false);
     for (const std::string& place : m_places)
         RemoveTree((*this)[place]);
 }
@@ -198,7 +187,7 @@ void Scene::make(const std::vector<Step>& steps) {
         case Make::Compressed: {
             // Text compresses; the random tail does not, and is stored as it is.
             WriteFile(path, "");
-            done = SetFlag(path, FS_COMPR_FL, true);
+            done = SetInodeFlag(path, FS_COMPR_FL, true);
             std::string bytes;
             while (bytes.size() < step.size)
                 bytes += "a line of text that compresses well, " + std::to_string(bytes.size());
@@ -238,7 +227,7 @@ void Scene::make(const std::vector<Step>& steps) {
         case Make::Immutable:
         case Make::AppendOnly: {
             const int flag = step.what == Make::Immutable ? FS_IMMUTABLE_FL : FS_APPEND_FL;
-            done = SetFlag(path, flag, true);
+            done = SetInodeFlag(path, flag, true);
             if (done)
                 m_flagged.emplace_back(path, flag);
             break;
