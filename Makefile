@@ -7,7 +7,7 @@ FUZZ_PROGRAMS := fuzz_dosattrib fuzz_dates fuzz_renamer
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: run test e2e test-asan fuzz bench build deps clean format
+.PHONY: run test e2e test-asan fuzz bench build deps clean format check
 
 deps:
 	@bash scripts/deps.sh
@@ -45,6 +45,12 @@ bench: build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# What no compiler checks: every source formatted, and no include from a lower layer into a
+# higher one.
+check: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+	@bash scripts/check-layers.sh
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

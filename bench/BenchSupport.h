@@ -48,7 +48,7 @@ inline std::string Quote(const std::string& text) {
     return quoted + "'";
 }
 
-inline void Shell(const std::string& command) {
+inline void RunShell(const std::string& command) {
     if (std::system(command.c_str()) != 0)
         Die("failed: " + command);
 }

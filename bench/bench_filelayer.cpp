@@ -10,7 +10,7 @@
 // the right to mount, the sparse copy runs in folder itself when that is ext4.
 
 #include "BenchSupport.h"
-#include "platform/FileOps.h"
+#include "core/FileOps.h"
 
 #include <climits>
 #include <linux/magic.h>
@@ -151,7 +151,7 @@ void Clone(const std::string& type, const std::string& mkfs, size_t size,
     const Sides sides = Alternate(
         fs, [&](int side) { ::unlink(copies[side].c_str()); },
         [&] { CopyOrDie(source, copies[0]); },
-        [&] { Shell("cp --reflink=auto -- " + Quote(source) + " " + Quote(copies[1])); });
+        [&] { RunShell("cp --reflink=auto -- " + Quote(source) + " " + Quote(copies[1])); });
     std::printf("%s: dexaro %.2f ms (median %.2f), cp --reflink=auto %.2f ms (median %.2f), ratio "
                 "%.2f; space used: dexaro %s, cp %s [targets: within 10 ms, no space]\n",
                 name.c_str(), sides.best(0) * 1e3, sides.median(0) * 1e3, sides.best(1) * 1e3,
@@ -190,7 +190,7 @@ void Sparse(const std::string& fs, const std::string& where) {
     const Sides sides = Alternate(
         fs, [&](int side) { ::unlink(copies[side].c_str()); },
         [&] { CopyOrDie(source, copies[0]); },
-        [&] { Shell("cp --sparse=auto -- " + Quote(source) + " " + Quote(copies[1])); });
+        [&] { RunShell("cp --sparse=auto -- " + Quote(source) + " " + Quote(copies[1])); });
     const long long allocated[3] = {AllocatedBytes(source), AllocatedBytes(copies[0]),
                                     AllocatedBytes(copies[1])};
     std::printf("copy of a 4 GiB sparse file holding 1 MiB on %s: dexaro %.2f ms (median %.2f), "

@@ -4,11 +4,11 @@
 //   bench_gather [--quick] [folder]
 
 #include "BenchSupport.h"
+#include "app/App.h"
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
 #include "controls/ListBox.h"
-#include "shell/App.h"
-#include "shell/Form1.h"
+#include "mainwindow/Form1.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     if (!::mkdtemp(root.data()))
         Die(base + ": " + std::strerror(errno));
     const std::string folder = root + "/many";
-    Shell("mkdir " + Quote(folder));
+    RunShell("mkdir " + Quote(folder));
     MakeFiles(folder, files, 0);
 
     App app;
@@ -49,8 +49,8 @@ int main(int argc, char** argv) {
             if (form->List1->count() != files)
                 Die("gathered " + std::to_string(form->List1->count()) + " files");
         },
-        [&] { Shell("ls -U " + Quote(folder) + " | sort >/dev/null"); });
+        [&] { RunShell("ls -U " + Quote(folder) + " | sort >/dev/null"); });
     form->Dir1->setPath(base);
-    Shell("rm -rf " + Quote(root));
+    RunShell("rm -rf " + Quote(root));
     return 0;
 }

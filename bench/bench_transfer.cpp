@@ -8,10 +8,10 @@
 // --quick uses 1,000 files and 64 MiB instead of 10,000 files and 1 GiB, for smoke runs.
 
 #include "BenchSupport.h"
+#include "app/App.h"
 #include "controls/DirListBox.h"
 #include "controls/ListBox.h"
-#include "shell/App.h"
-#include "shell/Form1.h"
+#include "mainwindow/Form1.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     int folders = 0;
     const auto freshDestination = [&] {
         dst = scratch + "/dst" + std::to_string(++folders);
-        Shell("mkdir " + Quote(dst));
+        RunShell("mkdir " + Quote(dst));
     };
     // The work list holds the given files and the main window shows folder.
     const auto prepare = [&](const std::string& folder, const std::string& from,
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
         form->Dir1->setPath(folder);
         QApplication::processEvents();
     };
-    Shell("mkdir " + Quote(src));
+    RunShell("mkdir " + Quote(src));
 
     // Many small files: Insert in the folder list copies the work list here.
     const std::vector<std::string> names = MakeFiles(src, count, 4096);
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
             prepare(dst, src, names);
         },
         [&] { Key(form->Dir1, Qt::Key_Insert); },
-        [&] { Shell("cd " + Quote(src) + " && cp -- * " + Quote(dst) + "/"); });
+        [&] { RunShell("cd " + Quote(src) + " && cp -- * " + Quote(dst) + "/"); });
 
     // M in the folder list moves the work list here; moves go back and forth between two folders.
     freshDestination();
@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
             inSrc = !inSrc;
         },
         [&] {
-            Shell("find " + Quote(inSrc ? src : dst) + " -maxdepth 1 -type f -exec mv -t " +
-                  Quote(inSrc ? dst : src) + " {} +");
+            RunShell("find " + Quote(inSrc ? src : dst) + " -maxdepth 1 -type f -exec mv -t " +
+                     Quote(inSrc ? dst : src) + " {} +");
             inSrc = !inSrc;
         });
 
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
             prepare(dst, dst, names);
         },
         [&] { Key(form->List1, Qt::Key_Delete, Qt::ControlModifier); },
-        [&] { Shell("find " + Quote(dst) + " -maxdepth 1 -type f -exec rm -f {} +"); });
+        [&] { RunShell("find " + Quote(dst) + " -maxdepth 1 -type f -exec rm -f {} +"); });
 
     // One big file: F in the work list copies the selected entry here.
     const std::string big = scratch + "/big.bin";
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
             prepare(dst, scratch, {"big.bin"});
         },
         [&] { Key(form->List1, Qt::Key_F, {}, QStringLiteral("f")); },
-        [&] { Shell("cp -- " + Quote(big) + " " + Quote(dst + "/big.bin")); });
+        [&] { RunShell("cp -- " + Quote(big) + " " + Quote(dst + "/big.bin")); });
 
     // Across file systems: M in the work list moves the selected entry to a folder on
     // /dev/shm, when that is a tmpfs of its own with room enough.
@@ -160,19 +160,19 @@ int main(int argc, char** argv) {
             [&] {
                 ::unlink(moved.c_str());
                 freshDestination();
-                Shell("cp -- " + Quote(big) + " " + Quote(dst + "/moving.bin"));
+                RunShell("cp -- " + Quote(big) + " " + Quote(dst + "/moving.bin"));
                 prepare(target, dst, {"moving.bin"});
             },
             [&] { Key(form->List1, Qt::Key_M, {}, QStringLiteral("m")); },
             [&] {
-                Shell("mv -- " + Quote(dst + "/moving.bin") + " " + Quote(moved) + " && sync -f " +
-                      Quote(moved));
+                RunShell("mv -- " + Quote(dst + "/moving.bin") + " " + Quote(moved) +
+                         " && sync -f " + Quote(moved));
             });
         form->Dir1->setPath(scratch);
-        Shell("rm -rf " + Quote(target));
+        RunShell("rm -rf " + Quote(target));
     }
 
     form->Dir1->setPath(base);
-    Shell("rm -rf " + Quote(scratch));
+    RunShell("rm -rf " + Quote(scratch));
     return 0;
 }

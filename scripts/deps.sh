@@ -11,8 +11,8 @@ pkgs=(
     # images), Samba's own attribute codec, and a real desktop for the end-to-end tests
     attr e2fsprogs util-linux btrfs-progs xfsprogs ntfs-3g python3 python3-samba
     xvfb xauth openbox xfwm4 xfconf dbus-daemon xdotool x11-utils xclip
-    # fuzzing (make fuzz): clang with libFuzzer
-    clang libclang-rt-14-dev
+    # fuzzing (make fuzz): clang with libFuzzer; the format check (make check)
+    clang libclang-rt-14-dev clang-format
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -3,12 +3,12 @@
 // Helpers for tests that drive the real windows with real events.
 
 #include "TestSupport.h"
+#include "app/App.h"
 #include "controls/DirListBox.h"
 #include "controls/FileListBox.h"
 #include "controls/ListBox.h"
-#include "shell/App.h"
-#include "shell/Form1.h"
-#include "shell/Twips.h"
+#include "mainwindow/Form1.h"
+#include "ui/Twips.h"
 
 #include <QApplication>
 #include <QLabel>

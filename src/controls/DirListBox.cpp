@@ -2,14 +2,14 @@
 
 #include "controls/KeyAdapter.h"
 #include "controls/ListBox.h"
-#include "platform/DirListing.h"
-#include "platform/DisplayText.h"
+#include "core/DirListing.h"
+#include "core/DisplayText.h"
+#include "core/FolderMemory.h"
 
 #include <QAbstractListModel>
 #include <QApplication>
 #include <QStyle>
 #include <QStyledItemDelegate>
-#include <sys/stat.h>
 
 namespace {
 
@@ -21,21 +21,6 @@ struct DirRow {
     int level;
     bool open; // an ancestor or the current folder
 };
-
-// The folder each volume showed last during this run, by device, so that picking a volume in any
-// drive list comes back to where the user was on it.
-std::map<dev_t, std::string>& LastFolderOnVolume() {
-    static std::map<dev_t, std::string> folders;
-    return folders;
-}
-
-bool DeviceOf(const std::string& path, dev_t& device) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return false;
-    device = st.st_dev;
-    return true;
-}
 
 class IndentDelegate : public QStyledItemDelegate {
 public:
@@ -138,21 +123,18 @@ bool DirListBox::setPath(const std::string& folder) {
         return false;
     const bool changed = target != m_path;
     rebuild(target, std::move(listing.folders));
-    if (dev_t device; DeviceOf(target, device))
-        LastFolderOnVolume()[device] = target;
+    if (m_memory)
+        m_memory->remember(target);
     if (changed)
         emit Change();
     return true;
 }
 
 bool DirListBox::setDrive(const std::string& mountPoint) {
-    dev_t device;
-    if (!DeviceOf(mountPoint, device))
+    const std::string last = m_memory ? m_memory->lastOn(mountPoint) : mountPoint;
+    if (last.empty())
         return false;
-    const auto known = LastFolderOnVolume().find(device);
-    if (known != LastFolderOnVolume().end() && setPath(known->second))
-        return true;
-    return setPath(mountPoint);
+    return (last != mountPoint && setPath(last)) || setPath(mountPoint);
 }
 
 void DirListBox::refresh() {

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QListView>
-#include <map>
 #include <string>
 #include <vector>
 
 class KeyAdapter;
 class DirListModel;
+class FolderMemory;
 
 // The folder list: the path from "/" down to the current folder, then the folders inside it.
 // Double-clicking an entry opens it; a single click only highlights it.
@@ -22,8 +22,11 @@ public:
     // nothing when folder is not a readable folder.
     bool setPath(const std::string& folder);
     // Moves to the folder last shown on the volume mounted at mountPoint (the mount point itself
-    // at first).
+    // at first, and always when the list keeps no memory).
     bool setDrive(const std::string& mountPoint);
+    // Where every folder the list shows is noted and setDrive looks; shared by all folder lists
+    // of the program, owned by the application.
+    void setMemory(FolderMemory* memory) { m_memory = memory; }
     // Reads the folders inside the current one again; the path stays.
     void refresh();
 
@@ -49,4 +52,5 @@ private:
     DirListModel* m_model;
     KeyAdapter* m_keys;
     std::string m_path;
+    FolderMemory* m_memory = nullptr;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Volumes.h"
+#include "core/Volumes.h"
 
 #include <QComboBox>
 

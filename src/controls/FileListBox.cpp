@@ -1,6 +1,6 @@
 #include "controls/FileListBox.h"
 
-#include "platform/DirListing.h"
+#include "core/DirListing.h"
 
 #include <algorithm>
 

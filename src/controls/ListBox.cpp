@@ -13,19 +13,29 @@ QItemSelectionModel::SelectionFlags KeepingTheSelection(QItemSelectionModel::Sel
     return command;
 }
 
-ListBox::ListBox(QWidget* parent) : QListView(parent), m_model(this), m_keys(new KeyAdapter(this)) {
-    setModel(&m_model);
+ListBox::ListBox(QWidget* parent) : QListView(parent), m_own(this), m_keys(new KeyAdapter(this)) {
+    attach(&m_own);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // doubleClicked, not activated: activation also fires for Enter and, on some desktops, for a
+    // single click, and both mean something else here.
+    connect(this, &QAbstractItemView::doubleClicked, this, [this] { emit DblClick(); });
+}
+
+void ListBox::showModel(ByteListModel& model) {
+    attach(&model);
+}
+
+void ListBox::attach(ByteListModel* model) {
+    m_model = model;
+    setModel(model);
+    // Every model comes with a selection model of its own.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_quiet && listIndex() >= 0)
             emit Click();
     });
-    // doubleClicked, not activated: activation also fires for Enter and, on some desktops, for a
-    // single click, and both mean something else here.
-    connect(this, &QAbstractItemView::doubleClicked, this, [this] { emit DblClick(); });
 }
 
 int ListBox::listIndex() const {
@@ -38,7 +48,7 @@ void ListBox::setListIndex(int index, bool quiet) {
     if (index < 0 || index >= count())
         clearSelection();
     else
-        selectionModel()->setCurrentIndex(m_model.index(index),
+        selectionModel()->setCurrentIndex(m_model->index(index),
                                           QItemSelectionModel::ClearAndSelect);
     m_quiet = wasQuiet;
 }
@@ -64,9 +74,9 @@ void ListBox::removeItem(int index) {
         selectionModel()->clear();
         m_quiet = wasQuiet;
     }
-    m_model.removeAt(index);
+    m_model->removeAt(index);
 }
 
 void ListBox::clear() {
-    m_model.clear();
+    m_model->clear();
 }

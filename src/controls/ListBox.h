@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/ByteListModel.h"
+#include "core/ByteListModel.h"
 
 #include <QListView>
 
@@ -20,17 +20,20 @@ class ListBox : public QListView {
 public:
     explicit ListBox(QWidget* parent = nullptr);
 
-    ByteListModel& items() { return m_model; }
-    const ByteListModel& items() const { return m_model; }
-    int count() const { return m_model.count(); }
-    std::string item(int index) const { return m_model.item(index); }
+    // The entries shown: the list's own, unless it shows another model (the work list, owned by
+    // the application, which outlives the window).
+    ByteListModel& items() { return *m_model; }
+    const ByteListModel& items() const { return *m_model; }
+    void showModel(ByteListModel& model);
+    int count() const { return m_model->count(); }
+    std::string item(int index) const { return m_model->item(index); }
 
     // The selected row, -1 when none is selected.
     int listIndex() const;
     // Selects index (none for -1). quiet selects without raising Click, as a refresh does.
     void setListIndex(int index, bool quiet = false);
     // The selected entry's text; empty when none is selected.
-    std::string selectedItem() const { return m_model.item(listIndex()); }
+    std::string selectedItem() const { return m_model->item(listIndex()); }
 
     // Removes entry index; the ones behind it move up. When it was the selected one, no entry is
     // selected afterwards (a plain view would select its neighbour).
@@ -50,7 +53,10 @@ protected:
                                                          const QEvent* event) const override;
 
 private:
-    ByteListModel m_model;
+    void attach(ByteListModel* model);
+
+    ByteListModel m_own;
+    ByteListModel* m_model = nullptr;
     KeyAdapter* m_keys;
     bool m_quiet = false;
 };

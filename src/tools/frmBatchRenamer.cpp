@@ -1,11 +1,10 @@
 #include "tools/frmBatchRenamer.h"
 
-#include "controls/FileListBox.h"
 #include "controls/KeyAdapter.h"
 #include "controls/ListBox.h"
-#include "platform/DisplayText.h"
-#include "shell/Form1.h"
-#include "tools/RenamerLogic.h"
+#include "core/DisplayText.h"
+#include "core/RenamerLogic.h"
+#include "ui/Shell.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -59,8 +58,7 @@ frmBatchRenamer::frmBatchRenamer()
 }
 
 void frmBatchRenamer::Form_Load() {
-    if (const Form1* main = App::instance().form1())
-        List1->items().append(main->List1->items().items());
+    List1->items().append(Shell::instance().workList().items());
     chkExtension_Click();
 }
 
@@ -96,10 +94,8 @@ void frmBatchRenamer::Rename(bool keepExtension) {
     settings.newExtension = TypedBytes(txtExtension->text());
     // Failures are left where they happened: the run reports nothing and always ends the same way.
     RenamerLogic::RunRenames(RenamerLogic::PlanRenames(List1->items().items(), settings));
-    if (Form1* main = App::instance().form1()) {
-        // Every entry leaves the work list, struck off here or failed alike.
-        main->List1->clear();
-        main->File1->refresh();
-    }
+    // Every entry leaves the work list, struck off here or failed alike.
+    Shell::instance().workList().clear();
+    emit Shell::instance().FilesChanged();
     unload();
 }

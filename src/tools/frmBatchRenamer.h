@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/App.h"
-#include "shell/ToolWindowBase.h"
+#include "ui/Shell.h"
+#include "ui/ToolWindowBase.h"
 
 class QCheckBox;
 class QLabel;

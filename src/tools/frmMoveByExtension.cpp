@@ -3,8 +3,8 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/ListBox.h"
-#include "platform/DisplayText.h"
-#include "tools/SortLogic.h"
+#include "core/DisplayText.h"
+#include "core/SortLogic.h"
 #include "tools/SortWindowSupport.h"
 
 #include <QApplication>
@@ -54,7 +54,7 @@ frmMoveByExtension::frmMoveByExtension()
     setTabOrder(Dir1, Command1);
     List1->setFocus();
 
-    SortWindowSupport::StartFolderList(Dir1, Drive1, App::instance().targetFolder(Kind));
+    SortWindowSupport::StartFolderList(Dir1, Drive1, Shell::instance().targetFolder(Kind));
 
     txtExtension->installEventFilter(this);
     connect(Dir1, &DirListBox::Change, this, &frmMoveByExtension::Dir1_Change);
@@ -129,11 +129,11 @@ void frmMoveByExtension::Command1_Click() {
     const Action action = Option1[0]->isChecked()   ? Action::Move
                           : Option1[1]->isChecked() ? Action::Copy
                                                     : Action::None;
-    const std::string target = App::instance().targetFolder(Kind);
+    const std::string target = Shell::instance().targetFolder(Kind);
     const std::string refusal = SortLogic::ExtensionSortRefusal(extension, action, target);
     if (!refusal.empty()) {
-        App::instance().messages().beep();
-        App::instance().messages().message(refusal);
+        Shell::instance().messages().beep();
+        Shell::instance().messages().message(refusal);
         return;
     }
     SortWindowSupport::FinishSort(SortLogic::SortEntries(

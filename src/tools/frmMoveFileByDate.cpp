@@ -3,7 +3,7 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/ListBox.h"
-#include "platform/DateParsing.h"
+#include "core/DateParsing.h"
 #include "tools/SortWindowSupport.h"
 
 #include <QFocusEvent>
@@ -48,7 +48,7 @@ frmMoveFileByDate::frmMoveFileByDate()
     List1->setFocus();
 
     // Like the other sort windows, the folder list shows the folder an earlier opening chose.
-    SortWindowSupport::StartFolderList(Dir1, Drive1, App::instance().targetFolder(Kind));
+    SortWindowSupport::StartFolderList(Dir1, Drive1, Shell::instance().targetFolder(Kind));
 
     txtDate->installEventFilter(this);
     connect(Dir1, &DirListBox::Change, this, &frmMoveFileByDate::Dir1_Change);

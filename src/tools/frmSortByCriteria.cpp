@@ -3,8 +3,8 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/ListBox.h"
-#include "platform/DisplayText.h"
-#include "tools/SortLogic.h"
+#include "core/DisplayText.h"
+#include "core/SortLogic.h"
 #include "tools/SortWindowSupport.h"
 
 #include <QLabel>
@@ -48,7 +48,7 @@ frmSortByCriteria::frmSortByCriteria()
     setTabOrder(Command1, List1);
     txtCriteria->setFocus();
 
-    SortWindowSupport::StartFolderList(Dir1, Drive1, App::instance().targetFolder(Kind));
+    SortWindowSupport::StartFolderList(Dir1, Drive1, Shell::instance().targetFolder(Kind));
 
     connect(Dir1, &DirListBox::Change, this, &frmSortByCriteria::Dir1_Change);
     connect(Drive1, &DriveListBox::Change, this, &frmSortByCriteria::Drive1_Change);
@@ -73,7 +73,7 @@ void frmSortByCriteria::Command1_Click() {
     const Action action = Option1->isChecked()   ? Action::Move
                           : Option2->isChecked() ? Action::Copy
                                                  : Action::None;
-    const std::string target = App::instance().targetFolder(Kind);
+    const std::string target = Shell::instance().targetFolder(Kind);
     if (!SortLogic::NameTextSortReady(searchText, action, target))
         return;
     SortWindowSupport::FinishSort(SortLogic::SortEntries(

@@ -1,7 +1,7 @@
 #include "viewers/frmFileAttr.h"
 
-#include "platform/Attributes.h"
-#include "platform/DisplayText.h"
+#include "core/Attributes.h"
+#include "core/DisplayText.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "viewers/frmPicture.h"
 
-#include "viewers/PictureBox.h"
+#include "controls/PictureBox.h"
 
 frmPicture::frmPicture()
     : ToolWindowBase(Kind, QStringLiteral("View Picture"), 7890, 4845),

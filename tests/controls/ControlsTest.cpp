@@ -2,8 +2,8 @@
 #include "controls/DirListBox.h"
 #include "controls/KeyAdapter.h"
 #include "controls/ListBox.h"
-#include "platform/DirListing.h"
-#include "platform/Volumes.h"
+#include "core/DirListing.h"
+#include "core/Volumes.h"
 
 #include <QKeyEvent>
 #include <QTest>

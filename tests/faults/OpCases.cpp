@@ -1,7 +1,7 @@
 #include "Cases.h"
 
-#include "platform/DisplayText.h"
-#include "platform/FileOps.h"
+#include "core/DisplayText.h"
+#include "core/FileOps.h"
 
 #include "TestSupport.h"
 

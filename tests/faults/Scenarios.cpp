@@ -1,9 +1,9 @@
 #include "Cases.h"
 
 #include "TestSupport.h"
-#include "platform/FileOps.h"
-#include "tools/RenamerLogic.h"
-#include "transfer/BatchTransfer.h"
+#include "core/BatchTransfer.h"
+#include "core/FileOps.h"
+#include "core/RenamerLogic.h"
 
 #include <atomic>
 #include <chrono>

@@ -2,7 +2,7 @@
 // dates in different orders, with and without blanks between words, and with dotted AM/PM.
 
 #include "FuzzCheck.h"
-#include "platform/DateParsing.h"
+#include "core/DateParsing.h"
 
 #include <QtGlobal>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The user.DOSATTRIB reader on any bytes a file's record may hold.
 
 #include "FuzzCheck.h"
-#include "platform/Attributes.h"
+#include "core/Attributes.h"
 
 #include <cstdint>
 #include <cstring>

@@ -2,8 +2,8 @@
 // entry path, the base text and the extension, separated by newlines.
 
 #include "FuzzCheck.h"
-#include "shell/Module1.h"
-#include "tools/RenamerLogic.h"
+#include "core/Module1.h"
+#include "core/RenamerLogic.h"
 
 #include <cstdint>
 #include <string>

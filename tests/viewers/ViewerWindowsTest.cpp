@@ -2,8 +2,8 @@
 // (double-click) with the lost-focus rule, and the command shell window that nothing opens.
 
 #include "WidgetSupport.h"
-#include "platform/Attributes.h"
-#include "viewers/PictureBox.h"
+#include "controls/PictureBox.h"
+#include "core/Attributes.h"
 #include "viewers/frmCMDS.h"
 #include "viewers/frmFileAttr.h"
 #include "viewers/frmPicture.h"

@@ -1,0 +1,49 @@
+#include "core/BatchTransfer.h"
+
+#include "core/Attributes.h"
+
+#include "core/Module1.h"
+#include <cerrno>
+
+std::string BatchTransfer::Destination(const std::string& entry, const std::string& folder) {
+    return folder + Module1::GetFileName(entry);
+}
+
+FailureLines BatchTransfer::Run(Operation operation, const std::vector<std::string>& entries,
+                                const std::string& folder, Lines lines) {
+    FailureLines failures;
+    for (const std::string& entry : entries) {
+        const std::string destination = Destination(entry, folder);
+        const FileOps::Result result = operation == Operation::Copy
+                                           ? FileOps::CopyFile(entry, destination)
+                                           : FileOps::MoveFile(entry, destination);
+        if (result)
+            continue;
+        if (lines == Lines::Named)
+            failures.addNamed(Module1::GetFileName(entry), result.error);
+        else
+            failures.addBare(result.error);
+    }
+    return failures;
+}
+
+FileOps::Result BatchTransfer::DeleteFile(const std::string& path) {
+    const FileOps::Result result = FileOps::DeleteFile(path);
+    // Only a refusal is worth a second try, and only for a file marked read-only. The entry itself
+    // is looked at, never what a link points to: deleting a link removes the link.
+    if (result || (result.code != EACCES && result.code != EPERM))
+        return result;
+    const uint32_t attributes = GetFileAttributesA(path, FollowLinks::No);
+    if (attributes == FileAttr::Invalid || !(attributes & FileAttr::ReadOnly))
+        return result;
+    // On Linux it is mostly the folder that refuses (immutable, not writable, sticky), and then a
+    // plain file stays just as undeletable: it gets back exactly the mode and record it had.
+    const std::optional<AttrSnapshot> before = SnapshotAttributes(path);
+    if (!before)
+        return result;
+    if (SetFileAttributesA(path, FileAttr::Normal))
+        if (FileOps::Result retried = FileOps::DeleteFile(path))
+            return retried;
+    (void)RestoreAttributes(path, *before);
+    return result;
+}

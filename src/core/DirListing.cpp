@@ -1,0 +1,101 @@
+#include "core/DirListing.h"
+
+#include "core/DisplayText.h"
+
+#include <QString>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <numeric>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string FoldKey(const std::string& name) {
+    bool ascii = true;
+    std::string key(name);
+    for (char& c : key) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x80)
+            ascii = false;
+        else if (u >= 'A' && u <= 'Z')
+            c = static_cast<char>(u + ('a' - 'A'));
+    }
+    if (ascii || !IsValidUtf8(name))
+        return key;
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))
+        .toCaseFolded()
+        .toStdString();
+}
+
+} // namespace
+
+void SortNames(std::vector<std::string>& names) {
+    std::vector<std::string> keys;
+    keys.reserve(names.size());
+    for (const auto& n : names)
+        keys.push_back(FoldKey(n));
+    std::vector<size_t> order(names.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (int c = keys[a].compare(keys[b]))
+            return c < 0;
+        return names[a] < names[b];
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (size_t i : order)
+        sorted.push_back(std::move(names[i]));
+    names = std::move(sorted);
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+FolderListing ListFolder(const std::string& folder, ListWhat what) {
+    FolderListing out;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        out.error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return out;
+    }
+    const bool wantFolders = static_cast<int>(what) & static_cast<int>(ListWhat::Folders);
+    const bool wantFiles = static_cast<int>(what) & static_cast<int>(ListWhat::Files);
+    errno = 0;
+    while (dirent* e = ::readdir(dir)) {
+        const char* name = e->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        bool isFolder = e->d_type == DT_DIR;
+        // Links and file systems that give no type need a look at the target.
+        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+            struct stat st;
+            isFolder = ::fstatat(fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (isFolder ? wantFolders : wantFiles)
+            (isFolder ? out.folders : out.files).emplace_back(name);
+    }
+    ::closedir(dir);
+    SortNames(out.folders);
+    SortNames(out.files);
+    return out;
+}
+
+std::string CurrentFolderPath() {
+    std::string buffer(4096, '\0');
+    while (!::getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE)
+            return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
+}

@@ -1,0 +1,785 @@
+#include "core/FileOps.h"
+
+#include "core/DisplayText.h"
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <memory>
+#include <mutex>
+#include <pthread.h>
+#include <random>
+#include <set>
+#include <string_view>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace FileOps {
+
+Result Result::failure(std::string error, int code) {
+    Result r;
+    r.ok = false;
+    r.error = std::move(error);
+    r.code = code;
+    return r;
+}
+
+namespace {
+
+constexpr const char* kSameFile = "Source and destination are the same file";
+constexpr const char* kCopyNotRegular =
+    "Not a regular file: copying a pipe, socket or device is refused";
+constexpr const char* kMoveFolderAcross = "A folder cannot be moved to another file system";
+constexpr const char* kMoveNotRegularAcross =
+    "Not a regular file: only regular files can be moved to another file system";
+constexpr const char* kSourceChanged = "The source changed while it was being moved";
+constexpr const char* kSourceReplaced =
+    "The source was replaced while it was being moved; the moved copy was kept";
+
+// Our temporaries' names: ".dexaro-", eight letters or digits, ".tmp".
+constexpr std::string_view kTempPrefix = ".dexaro-";
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr size_t kTempLetters = 8;
+// A named temporary that changed no later than this, and that no one has locked, is left over from
+// a copy that died: a live writer locks it the moment it makes it and keeps changing it.
+constexpr std::chrono::seconds kLeftoverAge{60};
+
+// The untranslated system wording: the rest of every message is English, and callers and tests
+// compare it.
+std::string ErrorText(int err) {
+    if (const char* text = strerrordesc_np(err))
+        return text;
+    return "Unknown error " + std::to_string(err);
+}
+
+Result Errno(int err) {
+    return Result::failure(ErrorText(err), err);
+}
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    void reset(int fd = -1) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    // Closes now and reports what close said: a network file system may only report a failed
+    // write here.
+    int close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0 ? 0 : errno;
+    }
+    // Hands the descriptor over to whoever closes it now.
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+// While it lives, a write past the file size limit (RLIMIT_FSIZE) fails with EFBIG instead of
+// ending the process, whatever the caller did with SIGXFSZ: the signal is blocked in this thread,
+// and when our writes raised it, it is taken back before the thread's mask is restored.
+class FileSizeLimitGuard {
+public:
+    FileSizeLimitGuard() {
+        sigemptyset(&m_xfsz);
+        sigaddset(&m_xfsz, SIGXFSZ);
+        ::pthread_sigmask(SIG_BLOCK, &m_xfsz, &m_before);
+        m_wasPending = Pending();
+    }
+    ~FileSizeLimitGuard() {
+        if (!m_wasPending && Pending()) {
+            const timespec now{};
+            ::sigtimedwait(&m_xfsz, nullptr, &now);
+        }
+        ::pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
+    }
+    FileSizeLimitGuard(const FileSizeLimitGuard&) = delete;
+    FileSizeLimitGuard& operator=(const FileSizeLimitGuard&) = delete;
+
+private:
+    static bool Pending() {
+        sigset_t pending;
+        return ::sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+    }
+    sigset_t m_xfsz;
+    sigset_t m_before;
+    bool m_wasPending = false;
+};
+
+struct PathParts {
+    std::string folder;
+    std::string name;
+};
+
+PathParts SplitPath(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+int RenameNoReplace(int fromDir, const char* from, int toDir, const char* to) {
+    return ::syscall(SYS_renameat2, fromDir, from, toDir, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
+}
+
+// Publishes from as to without ever replacing to. Where the file system refuses
+// RENAME_NOREPLACE (network and FUSE file systems), a hard link, which fails when the name is
+// taken, followed by an unlink does the same.
+int RenameWithoutReplacing(int fromDir, const char* from, int toDir, const char* to) {
+    int err = RenameNoReplace(fromDir, from, toDir, to);
+    if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP)
+        return err;
+    if (::linkat(fromDir, from, toDir, to, 0) == 0) {
+        if (::unlinkat(fromDir, from, 0) == 0)
+            return 0;
+        err = errno;
+        // Both names are the same file now: dropping the new one restores the start.
+        ::unlinkat(toDir, to, 0);
+        return err;
+    }
+    err = errno;
+    if (err != EPERM && err != EOPNOTSUPP && err != EMLINK && err != ENOSYS)
+        return err;
+    // Last resort for folders and for file systems with neither (some network shares): look, then
+    // rename. A file created in that instant would be replaced; these file systems offer nothing
+    // better.
+    struct stat st;
+    if (::fstatat(toDir, to, &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::renameat(fromDir, from, toDir, to) == 0 ? 0 : errno;
+}
+
+bool IsTempName(std::string_view name) {
+    if (name.size() != kTempPrefix.size() + kTempLetters + kTempSuffix.size() ||
+        !name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix))
+        return false;
+    for (char c : name.substr(kTempPrefix.size(), kTempLetters))
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+std::string NewTempName() {
+    static constexpr std::string_view kLetters =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::string name(kTempPrefix);
+    for (size_t i = 0; i < kTempLetters; ++i)
+        name += kLetters[random() % kLetters.size()];
+    return name += kTempSuffix;
+}
+
+// Removes the named temporaries that copies which died left in the folder; see the header.
+void RemoveLeftovers(int dirFd, std::chrono::seconds unchangedFor) {
+    Fd list(::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* dir = list.valid() ? ::fdopendir(list.get()) : nullptr;
+    if (!dir)
+        return;
+    (void)list.release();
+    std::vector<std::string> candidates;
+    while (const dirent* e = ::readdir(dir))
+        if (IsTempName(e->d_name))
+            candidates.emplace_back(e->d_name);
+    ::closedir(dir);
+    const time_t changedBefore = ::time(nullptr) - unchangedFor.count();
+    for (const std::string& name : candidates) {
+        Fd fd(::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st, named;
+        if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid() || st.st_ctime > changedBefore ||
+            ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        // Still the same file under that name: then no one can be writing it.
+        if (::fstatat(dirFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(st, named))
+            ::unlinkat(dirFd, name.c_str(), 0);
+    }
+}
+
+// Each folder a named temporary is made in is cleared of leftovers once a run.
+void RemoveLeftoversOnce(int dirFd) {
+    struct stat folder;
+    if (::fstat(dirFd, &folder) != 0)
+        return;
+    static std::mutex mutex;
+    static std::set<std::pair<dev_t, ino_t>> looked;
+    {
+        const std::lock_guard lock(mutex);
+        if (!looked.insert({folder.st_dev, folder.st_ino}).second)
+            return;
+    }
+    RemoveLeftovers(dirFd, kLeftoverAge);
+}
+
+// In a folder marked append-only (chattr +a) names can be made but never removed or renamed
+// away: a named temporary there could neither take the destination's place nor be cleared up.
+bool AppendOnly(int dirFd) {
+    struct statx stx {};
+    return ::statx(dirFd, "", AT_EMPTY_PATH, 0, &stx) == 0 &&
+           (stx.stx_attributes_mask & STATX_ATTR_APPEND) &&
+           (stx.stx_attributes & STATX_ATTR_APPEND);
+}
+
+// The file a copy is written into before it gets its real name. Where the file system offers it,
+// it has no name at all until it is complete (O_TMPFILE), so a crash or kill leaves nothing
+// behind; elsewhere it is a hidden, locked file of ours beside the destination.
+struct Temp {
+    Fd fd;
+    std::string name; // empty while the file has no name
+    int dirFd = -1;
+
+    ~Temp() {
+        if (!name.empty())
+            ::unlinkat(dirFd, name.c_str(), 0);
+    }
+    // The unnamed file, as a name it can be linked by.
+    std::string procPath() const { return "/proc/self/fd/" + std::to_string(fd.get()); }
+
+    // Gives the file name, never replacing anything there.
+    int link(const std::string& to) {
+        if (!name.empty()) {
+            const int err = RenameWithoutReplacing(dirFd, name.c_str(), dirFd, to.c_str());
+            if (err == 0)
+                name.clear();
+            return err;
+        }
+        if (::linkat(AT_FDCWD, procPath().c_str(), dirFd, to.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return 0;
+        const int err = errno;
+        // Without /proc, the privileged way (CAP_DAC_READ_SEARCH) is left.
+        if (err == ENOENT && ::linkat(fd.get(), "", dirFd, to.c_str(), AT_EMPTY_PATH) == 0)
+            return 0;
+        return err;
+    }
+    // The file takes the name, replacing what was there.
+    int replace(const std::string& to) {
+        if (AppendOnly(dirFd))
+            return EPERM;
+        if (name.empty()) {
+            // A name of our own first: a file with no name can only be linked, not renamed over
+            // another. Locked before it has one, like every named temporary of a live writer.
+            ::flock(fd.get(), LOCK_EX | LOCK_NB);
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                std::string named = NewTempName();
+                const int err = link(named);
+                if (err == 0) {
+                    name = std::move(named);
+                    break;
+                }
+                if (err != EEXIST)
+                    return err;
+            }
+            if (name.empty())
+                return EEXIST;
+        }
+        if (::renameat(dirFd, name.c_str(), dirFd, to.c_str()) != 0)
+            return errno;
+        name.clear();
+        return 0;
+    }
+};
+
+bool UnnamedTempsWork() {
+    // Linking a file that has no name takes /proc/self/fd, unless we are privileged.
+    static const bool proc = ::access("/proc/self/fd", X_OK) == 0;
+    return proc;
+}
+
+int CreateTemp(int dirFd, Temp& temp) {
+    temp.dirFd = dirFd;
+    if (UnnamedTempsWork()) {
+        const int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            temp.fd.reset(fd);
+            return 0;
+        }
+        // File systems without unnamed files say so in several ways; anything else is real.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
+            return errno;
+    }
+    if (AppendOnly(dirFd))
+        return EPERM;
+    RemoveLeftoversOnce(dirFd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = NewTempName();
+        const int fd = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            temp.fd.reset(fd);
+            temp.name = std::move(name);
+            // Held until the file is renamed or removed: the mark of a live writer.
+            ::flock(fd, LOCK_EX | LOCK_NB);
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+int ReadWriteCopy(int in, int out) {
+    constexpr size_t kBuffer = 256 * 1024;
+    const std::unique_ptr<char[]> buffer(new char[kBuffer]);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.get(), kBuffer);
+        if (got == 0)
+            return 0;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(out, buffer.get() + done, static_cast<size_t>(got - done));
+            if (put < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            if (put == 0)
+                return EIO;
+            done += put;
+        }
+    }
+}
+
+// Copies length bytes at offset of in to the same offset of out.
+int CopyRange(int in, int out, off_t offset, off_t length) {
+    loff_t from = offset, to = offset;
+    while (length > 0) {
+        const ssize_t n = ::copy_file_range(in, &from, out, &to, static_cast<size_t>(length), 0);
+        if (n > 0) {
+            length -= n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+            errno != EBADF && errno != EPERM && errno != ETXTBSY)
+            return errno;
+        // Not offered here, or the source ended early: read and write what is left.
+        constexpr size_t kBuffer = 256 * 1024;
+        const std::unique_ptr<char[]> buffer(new char[kBuffer]);
+        while (length > 0) {
+            const ssize_t got = ::pread(
+                in, buffer.get(), static_cast<size_t>(std::min<off_t>(length, kBuffer)), from);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return got < 0 ? errno : 0; // shorter now than when it was measured
+            for (ssize_t done = 0; done < got;) {
+                const ssize_t put =
+                    ::pwrite(out, buffer.get() + done, static_cast<size_t>(got - done), to + done);
+                if (put < 0 && errno == EINTR)
+                    continue;
+                if (put <= 0)
+                    return put < 0 ? errno : EIO;
+                done += put;
+            }
+            from += got;
+            to += got;
+            length -= got;
+        }
+    }
+    return 0;
+}
+
+// Copies the data segments of a file of size bytes that has holes, and leaves the holes holes,
+// as cp does: a sparse disk image needs no more room in its copy than in itself.
+int CopySparse(int in, int out, off_t size) {
+    for (off_t at = 0; at < size;) {
+        const off_t data = ::lseek(in, at, SEEK_DATA);
+        if (data < 0)
+            return errno == ENXIO ? 0 : errno; // only a hole is left
+        off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0)
+            return errno;
+        hole = std::min(hole, size);
+        if (const int err = CopyRange(in, out, data, hole - data))
+            return err;
+        at = hole;
+    }
+    return 0;
+}
+
+// Copies the whole of in, size bytes when it was measured, to the empty file out.
+int CopyData(int in, int out, off_t size) {
+    // A clone shares the blocks (btrfs, XFS): instant and no extra space. Any failure only means
+    // no clone here; the real copy below reports real trouble.
+    if (::ioctl(out, FICLONE, in) == 0)
+        return 0;
+    const off_t hole = ::lseek(in, 0, SEEK_HOLE);
+    if (hole >= 0 && hole < size) {
+        if (const int err = CopySparse(in, out, size))
+            return err;
+        // The holes at the end: the size without the blocks.
+        return ::ftruncate(out, size) == 0 ? 0 : errno;
+    }
+    if (hole >= 0 && ::lseek(in, 0, SEEK_SET) != 0) // the look moved the offset
+        return errno;
+    for (bool copied = false;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t{1} << 30, 0);
+        if (n > 0) {
+            copied = true;
+            continue;
+        }
+        if (n == 0) {
+            // Files of /proc and the like claim to be empty to copy_file_range; reading tells.
+            return copied ? 0 : ReadWriteCopy(in, out);
+        }
+        if (errno == EINTR)
+            continue;
+        // Not offered between these file systems, or blocked by a sandbox: both offsets stand
+        // where the last chunk ended, so plain reading and writing carries on from there.
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+            errno == EBADF || errno == EPERM || errno == ETXTBSY)
+            return ReadWriteCopy(in, out);
+        return errno;
+    }
+}
+
+// File systems without Unix owners, modes or times (FAT, some network shares) refuse to set them;
+// the data matter more.
+bool MetadataRefused(int err) {
+    return err == EPERM || err == EOPNOTSUPP || err == ENOSYS;
+}
+
+// A user attribute larger than the destination keeps for a file (ext4 takes what fits in one
+// block) is refused with one of these; other failures are real trouble.
+bool TooLargeForHere(int err) {
+    return err == ENOSPC || err == E2BIG || err == ERANGE || err == EDQUOT;
+}
+
+enum class XattrScope { User, All };
+
+struct XattrOutcome {
+    int error = 0;
+    // user.* attributes the destination could not take, with the first refusal's errno.
+    std::vector<std::string> leftOut;
+    int leftOutError = 0;
+};
+
+// user.* attributes are the user's data (the DOS attribute record among them): a destination
+// that keeps extended attributes must take them, and those too large for it are named. Security
+// labels, ACLs and trusted data are carried where the destination and our rights allow.
+XattrOutcome CopyXattrs(int in, int out, XattrScope scope) {
+    XattrOutcome outcome;
+    std::vector<char> names;
+    for (;;) {
+        ssize_t size = ::flistxattr(in, nullptr, 0);
+        if (size < 0) {
+            outcome.error = errno == EOPNOTSUPP ? 0 : errno;
+            return outcome;
+        }
+        if (size == 0)
+            return outcome;
+        names.resize(static_cast<size_t>(size));
+        size = ::flistxattr(in, names.data(), names.size());
+        if (size >= 0) {
+            names.resize(static_cast<size_t>(size));
+            break;
+        }
+        if (errno != ERANGE) {
+            outcome.error = errno;
+            return outcome;
+        }
+    }
+    std::vector<char> value;
+    for (size_t at = 0; at < names.size();) {
+        const char* name = names.data() + at;
+        const size_t length = ::strnlen(name, names.size() - at);
+        at += length + 1;
+        if (length == 0 || at > names.size())
+            continue; // an empty or unterminated name: nothing a file system should give
+
+        const bool user = std::string_view(name, length).starts_with("user.");
+        if (scope == XattrScope::User && !user)
+            continue;
+        ssize_t size;
+        for (;;) {
+            size = ::fgetxattr(in, name, nullptr, 0);
+            if (size < 0)
+                break;
+            value.resize(static_cast<size_t>(size) + 1);
+            size = ::fgetxattr(in, name, value.data(), value.size());
+            if (size >= 0 || errno != ERANGE)
+                break;
+        }
+        if (size < 0) {
+            if (errno == ENODATA || (!user && (errno == EPERM || errno == EACCES)))
+                continue;
+            outcome.error = errno;
+            return outcome;
+        }
+        if (::fsetxattr(out, name, value.data(), static_cast<size_t>(size), 0) == 0)
+            continue;
+        const int err = errno;
+        if (err == EOPNOTSUPP)
+            continue; // the destination keeps no such attributes at all
+        if (!user && (err == EPERM || err == EACCES || err == EINVAL))
+            continue;
+        if (user && TooLargeForHere(err)) {
+            outcome.leftOut.emplace_back(name, length);
+            if (!outcome.leftOutError)
+                outcome.leftOutError = err;
+            continue;
+        }
+        outcome.error = err;
+        return outcome;
+    }
+    return outcome;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + VisibleName(name);
+    return text;
+}
+
+enum class Purpose { Copy, Move };
+
+// Owner and group where we may set them (root, or our own group); the special mode bits only
+// when both were kept, as they must not pass to a file that now belongs to someone else.
+mode_t CarryOwner(int out, const struct stat& st) {
+    if (::fchown(out, st.st_uid, st.st_gid) == 0)
+        return st.st_mode & 07777;
+    ::fchown(out, static_cast<uid_t>(-1), st.st_gid);
+    return st.st_mode & 0777;
+}
+
+// Fills the temporary out with a complete copy of in. A copy that had to leave user attributes
+// out is complete all the same and says so in leftOut: the data matter more. A move must not
+// lose them and fails.
+Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::string& leftOut) {
+    if (const int err = CopyData(in, out, st.st_size))
+        return Errno(err);
+    const bool move = purpose == Purpose::Move;
+    if (move) {
+        // Someone writing to the file meanwhile may have left a mix of old and new in the copy.
+        struct stat now;
+        if (::fstat(in, &now) != 0)
+            return Errno(errno);
+        if (now.st_size != st.st_size || now.st_mtim.tv_sec != st.st_mtim.tv_sec ||
+            now.st_mtim.tv_nsec != st.st_mtim.tv_nsec)
+            return Result::failure(kSourceChanged);
+    }
+    const mode_t mode = move ? CarryOwner(out, st) : st.st_mode & 0777;
+    const XattrOutcome xattrs = CopyXattrs(in, out, move ? XattrScope::All : XattrScope::User);
+    if (xattrs.error)
+        return Errno(xattrs.error);
+    if (!xattrs.leftOut.empty()) {
+        const std::string why =
+            " does not fit on the destination (" + ErrorText(xattrs.leftOutError) + ")";
+        if (move)
+            return Result::failure("Not moved, so that nothing is lost: its extended attribute " +
+                                       Joined(xattrs.leftOut) + why,
+                                   xattrs.leftOutError);
+        leftOut =
+            "Copied without its extended attribute " + Joined(xattrs.leftOut) + ", which" + why;
+    }
+    if (::fchmod(out, mode) != 0 && !MetadataRefused(errno))
+        return Errno(errno);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (::futimens(out, times) != 0 && !MetadataRefused(errno))
+        return Errno(errno);
+    // A move removes the only other copy afterwards, so this one must be on disk first.
+    if (move && ::fsync(out) != 0)
+        return Errno(errno);
+    return {};
+}
+
+// Opened without blocking (a FIFO without writer, a tape) and without side effects of a
+// terminal becoming ours.
+constexpr int kReadSource = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// Makes the new name durable. The folder is flushed where it can be read; a drop folder that
+// may be written but not read (mode 1733) is flushed with its whole file system.
+int FlushName(const std::string& folder, int file) {
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid())
+        return errno == EACCES ? (::syncfs(file) == 0 ? 0 : errno) : errno;
+    // Some file systems cannot flush a folder (EINVAL) and need not.
+    return ::fsync(dir.get()) == 0 || errno == EINVAL ? 0 : errno;
+}
+
+Result MoveAcross(const std::string& source, const std::string& destination) {
+    struct stat st;
+    if (::lstat(source.c_str(), &st) != 0)
+        return Errno(errno);
+    if (S_ISDIR(st.st_mode))
+        return Result::failure(kMoveFolderAcross);
+    if (!S_ISREG(st.st_mode))
+        return Result::failure(kMoveNotRegularAcross);
+    const PathParts dst = SplitPath(destination);
+    struct stat existing;
+    if (::lstat(destination.c_str(), &existing) == 0)
+        return Errno(EEXIST);
+    if (errno != ENOENT)
+        return Errno(errno);
+    if (dst.name.empty())
+        return Errno(ENOENT);
+
+    Fd in(::open(source.c_str(), kReadSource | O_NOFOLLOW));
+    if (!in.valid())
+        return Errno(errno);
+    struct stat opened;
+    if (::fstat(in.get(), &opened) != 0)
+        return Errno(errno);
+    if (!S_ISREG(opened.st_mode))
+        return Result::failure(kMoveNotRegularAcross);
+    // O_PATH: a folder we may write into but not read (a drop folder) still takes the file.
+    Fd dir(::open(dst.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid())
+        return Errno(errno);
+
+    const FileSizeLimitGuard guard;
+    Temp temp;
+    if (const int err = CreateTemp(dir.get(), temp))
+        return Errno(err);
+    std::string leftOut; // a move leaves nothing out: it fails instead
+    if (Result r = FillTemp(in.get(), opened, temp.fd.get(), Purpose::Move, leftOut); !r)
+        return r;
+    if (const int err = temp.link(dst.name))
+        return Errno(err);
+    // The new name must be on disk before the old one goes.
+    if (const int err = FlushName(dst.folder, temp.fd.get())) {
+        ::unlinkat(dir.get(), dst.name.c_str(), 0);
+        return Errno(err);
+    }
+
+    struct stat now;
+    if (::lstat(source.c_str(), &now) != 0) {
+        if (errno == ENOENT)
+            return {}; // removed by someone else meanwhile: the copy is all that is left
+        const int err = errno;
+        ::unlinkat(dir.get(), dst.name.c_str(), 0);
+        return Errno(err);
+    }
+    if (!SameFile(now, opened))
+        return Result::failure(kSourceReplaced);
+    if (::unlink(source.c_str()) != 0) {
+        // The source stays (an immutable or sticky folder, say); so must nothing else.
+        const int err = errno;
+        ::unlinkat(dir.get(), dst.name.c_str(), 0);
+        return Errno(err);
+    }
+    return {};
+}
+
+} // namespace
+
+Result CopyFile(const std::string& source, const std::string& destination) {
+    // Looked at before opening: opening a device can have effects of its own.
+    struct stat st;
+    if (::stat(source.c_str(), &st) != 0)
+        return Errno(errno);
+    if (S_ISDIR(st.st_mode))
+        return Errno(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return Result::failure(kCopyNotRegular);
+
+    const PathParts dst = SplitPath(destination);
+    struct stat existing;
+    const bool exists = ::stat(destination.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT)
+        return Errno(errno);
+    if ((exists && S_ISDIR(existing.st_mode)) || dst.name.empty())
+        return Errno(EISDIR);
+
+    Fd in(::open(source.c_str(), kReadSource));
+    if (!in.valid())
+        return Errno(errno);
+    // The name may have been swapped for something else since the look above.
+    if (::fstat(in.get(), &st) != 0)
+        return Errno(errno);
+    if (!S_ISREG(st.st_mode))
+        return Result::failure(kCopyNotRegular);
+    if (exists && SameFile(st, existing))
+        return Result::failure(kSameFile);
+
+    Fd dir(::open(dst.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid())
+        return Errno(errno);
+    if (exists && AppendOnly(dir.get()))
+        return Errno(EPERM); // refused before a byte is copied: the old file cannot be replaced
+    const FileSizeLimitGuard guard;
+    Temp temp;
+    if (const int err = CreateTemp(dir.get(), temp))
+        return Errno(err);
+    std::string leftOut;
+    if (Result r = FillTemp(in.get(), st, temp.fd.get(), Purpose::Copy, leftOut); !r)
+        return r;
+    if (temp.name.empty()) {
+        // A file with no name lives only while it is open: it takes its name first. Mostly the
+        // name is free and the link alone is the copy's last step; else it replaces the old file.
+        int err = exists ? EEXIST : temp.link(dst.name);
+        if (err == EEXIST)
+            err = temp.replace(dst.name);
+        if (err)
+            return Errno(err);
+    } else {
+        // Closed first: a network file system may report a failed write only then, and the old
+        // destination stays until the copy is whole.
+        if (const int err = temp.fd.close())
+            return Errno(err);
+        if (const int err = temp.replace(dst.name))
+            return Errno(err);
+    }
+    if (!leftOut.empty())
+        return Result::failure(leftOut, 0);
+    return {};
+}
+
+Result MoveFile(const std::string& source, const std::string& destination) {
+    int err = RenameWithoutReplacing(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str());
+    if (err == 0)
+        return {};
+    if (err == EXDEV)
+        return MoveAcross(source, destination);
+    return Errno(err);
+}
+
+Result DeleteFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0)
+        return Errno(errno);
+    return {};
+}
+
+void RemoveLeftoverTemporaries(const std::string& folder, std::chrono::seconds unchangedFor) {
+    Fd dir(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid())
+        RemoveLeftovers(dir.get(), unchangedFor);
+}
+
+Result CreateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) != 0)
+        return Errno(errno);
+    return {};
+}
+
+} // namespace FileOps

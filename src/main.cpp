@@ -1,5 +1,0 @@
-#include "shell/Module1.h"
-
-int main(int argc, char** argv) {
-    return Module1::Run(argc, argv);
-}

@@ -1,0 +1,69 @@
+#include "ui/ToolWindowBase.h"
+
+#include "controls/ControlFont.h"
+#include "ui/Shell.h"
+#include "ui/Twips.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QPainter>
+
+ToolWindowBase::ToolWindowBase(ToolWindow kind, const QString& title, double clientWidth,
+                               double clientHeight, bool lostFocusRule)
+    : QWidget(nullptr, lostFocusRule ? Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                           Qt::WindowCloseButtonHint
+                                     : Qt::Window),
+      m_kind(kind), m_lostFocusRule(lostFocusRule) {
+    setWindowTitle(title);
+    setFont(ControlFont());
+    const double dpi = Twips::dpi(this);
+    setFixedSize(Twips::toPixels(clientWidth, dpi), Twips::toPixels(clientHeight, dpi));
+}
+
+void ToolWindowBase::unload() {
+    Shell::instance().unload(m_kind);
+}
+
+void ToolWindowBase::showModeless() {
+    show();
+    // A window shown again stays where it was in the stacking and inactive unless told.
+    raise();
+    activateWindow();
+}
+
+QRect ToolWindowBase::twips(double left, double top, double width, double height) const {
+    return Twips::rect(left, top, width, height, Twips::dpi(this));
+}
+
+void ToolWindowBase::setShape1(double left, double top, double width, double height) {
+    m_shape1 = twips(left, top, width, height);
+    update();
+}
+
+void ToolWindowBase::Form_LostFocus() {
+    unload();
+}
+
+void ToolWindowBase::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    // Only the window's own focus counts, and only when it moves on inside the program: switching
+    // to another window, or a menu popping up, leaves the window as it is.
+    if (!m_lostFocusRule || event->reason() == Qt::ActiveWindowFocusReason ||
+        event->reason() == Qt::PopupFocusReason)
+        return;
+    Form_LostFocus();
+}
+
+void ToolWindowBase::closeEvent(QCloseEvent* event) {
+    // The close box unloads the window like every other way of closing it.
+    event->ignore();
+    unload();
+}
+
+void ToolWindowBase::paintEvent(QPaintEvent*) {
+    if (m_shape1.isNull())
+        return;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(m_shape1.adjusted(0, 0, -1, -1));
+}

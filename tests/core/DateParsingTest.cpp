@@ -1,0 +1,114 @@
+#include "core/DateParsing.h"
+#include "core/LocaleDates.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QLocale kUs(QLocale::English, QLocale::UnitedStates);
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+
+std::string Normalised(const char* text, const QLocale& locale = kUs) {
+    return NormaliseDateText(QString::fromUtf8(text), locale).toStdString();
+}
+
+QDate ReadDate(const char* text, const QDate& today, const QLocale& locale = kUs) {
+    const std::optional<UserDate> read = ReadUserDate(QString::fromUtf8(text), locale, today);
+    return read ? read->date : QDate();
+}
+
+} // namespace
+
+TEST(DateNormalising, UnitedStatesFormsBecomeTheShortDate) {
+    for (const char* text :
+         {"3/14/2009", "03/14/09", "3-14-2009", "3.14.2009", " 3/14/2009 ", "March 14, 2009",
+          "Saturday, March 14, 2009", "mar 14 2009", "14 March 2009", "Marc 14 2009", "2009-03-14",
+          "2009/3/14", "3/14/2009 0:00", "3/14/2009 12:00 AM"})
+        EXPECT_EQ(Normalised(text), "3/14/2009") << text;
+}
+
+TEST(DateNormalising, TimesOtherThanMidnightAreKept) {
+    EXPECT_EQ(Normalised("3/14/09 9:05 PM"), "3/14/2009 9:05:00 PM");
+    EXPECT_EQ(Normalised("3/14/2009 21:05:02"), "3/14/2009 9:05:02 PM");
+    EXPECT_EQ(Normalised("March 14, 2009 9 pm"), "3/14/2009 9:00:00 PM");
+    EXPECT_EQ(Normalised("3/14/2009 9:05 p.m."), "3/14/2009 9:05:00 PM");
+    EXPECT_EQ(Normalised("3/14/2009 12:30 AM"), "3/14/2009 12:30:00 AM");
+    EXPECT_EQ(Normalised("2009-03-14T21:05:02"), "3/14/2009 9:05:02 PM");
+    // A zone given in ISO form is turned into local time (UTC in the tests).
+    EXPECT_EQ(Normalised("2009-03-14T21:05:02+01:00"), "3/14/2009 8:05:02 PM");
+    EXPECT_EQ(Normalised("2009-03-14T00:00:00Z"), "3/14/2009");
+}
+
+TEST(DateNormalising, ATimeAloneStaysATime) {
+    EXPECT_EQ(Normalised("21:05"), "9:05:00 PM");
+    EXPECT_EQ(Normalised("9:05:02 am"), "9:05:02 AM");
+    EXPECT_EQ(Normalised("9 PM"), "9:00:00 PM");
+    EXPECT_EQ(Normalised("0:00"), "12:00:00 AM");
+    EXPECT_EQ(Normalised("21:05", kGerman), "21:05:00");
+    EXPECT_EQ(Normalised("0:00", kGerman), "00:00:00");
+    EXPECT_EQ(Normalised("9:05 p. m.", QLocale(QLocale::Spanish, QLocale::Spain)), "21:05:00");
+}
+
+TEST(DateNormalising, GermanFormsFollowDayMonthYear) {
+    for (const char* text :
+         {"14.3.2009", "14.03.09", "14/3/2009", "14. März 2009", "14. Mär 2009",
+          "Samstag, 14. März 2009", "Sa., 14. märz 2009", "2009-03-14", "14 march 2009"})
+        EXPECT_EQ(Normalised(text, kGerman), "14.03.2009") << text;
+    EXPECT_EQ(Normalised("14.03.2009 21:05", kGerman), "14.03.2009 21:05:00");
+    EXPECT_EQ(Normalised("14.03.2009 00:00:00", kGerman), "14.03.2009");
+    for (const char* text : {"3/14/2009", "14. Maerz 2009"})
+        EXPECT_EQ(Normalised(text, kGerman), text) << text;
+}
+
+TEST(DateNormalising, TextThatIsNoDateStaysAsItIs) {
+    for (const char* text :
+         {"", "   ", "hello", "13/14/2009", "2/30/2009", "2/29/2009", "3/14/2009 25:00",
+          "3/14/2009 9:60", "3/14/2009 13:00 PM", "1.2.3.4", "192.168.1.10", "5", "2009", "March",
+          "PM", "3/14/2009 + 1", "3/14/2009 9:05 9:06", "next tuesday"})
+        EXPECT_EQ(Normalised(text), text) << text;
+}
+
+TEST(DateReading, TwoDigitYearsLieWithinEightyYearsBackAndTwentyAhead) {
+    const QDate today(2026, 12, 6);
+    EXPECT_EQ(ReadDate("1/1/46", today), QDate(2046, 1, 1));
+    EXPECT_EQ(ReadDate("1/1/47", today), QDate(1947, 1, 1));
+    EXPECT_EQ(ReadDate("1/1/00", today), QDate(2000, 1, 1));
+    EXPECT_EQ(ReadDate("1/1/99", today), QDate(1999, 1, 1));
+    EXPECT_EQ(ReadDate("1/1/46", QDate(2025, 1, 1)), QDate(1946, 1, 1));
+    EXPECT_EQ(ReadDate("1/1/2099", today), QDate(2099, 1, 1)); // four digits are taken as written
+    EXPECT_EQ(ReadDate("14.3.75", today, kGerman), QDate(1975, 3, 14));
+    // Without a year: this year. A month and a year: the first of the month.
+    EXPECT_EQ(ReadDate("3/14", today), QDate(2026, 3, 14));
+    EXPECT_EQ(ReadDate("14.3.", today, kGerman), QDate(2026, 3, 14));
+    EXPECT_EQ(ReadDate("March 2009", today), QDate(2009, 3, 1));
+    EXPECT_EQ(ReadDate("March 14", today), QDate(2026, 3, 14));
+
+    const std::optional<UserDate> timeOnly = ReadUserDate(QStringLiteral("9:05"), kUs, today);
+    ASSERT_TRUE(timeOnly);
+    EXPECT_TRUE(timeOnly->date.isNull());
+    EXPECT_EQ(timeOnly->time, QTime(9, 5));
+}
+
+TEST(DateNormalising, EveryLocaleReadsBackWhatItWrites) {
+    const QDateTime evening(QDate(2009, 3, 14), QTime(21, 5, 2));
+    const QDateTime midnight(QDate(2009, 3, 14), QTime(0, 0));
+    for (const char* name :
+         {"en_US", "de_DE", "en_GB", "fr_FR", "ja_JP", "zh_CN", "ko_KR", "es_ES", "bg_BG", "fi_FI",
+          "it_IT", "sq_AL", "ru_RU", "pt_BR", "nl_NL", "en_AU"}) {
+        SCOPED_TRACE(name);
+        const QLocale locale{QString::fromLatin1(name)};
+        const QString full = GeneralDate(evening, locale);
+        const QString date = GeneralDate(midnight, locale);
+        EXPECT_EQ(NormaliseDateText(full, locale), full);
+        EXPECT_EQ(NormaliseDateText(date, locale), date);
+        // The locale's own short date, two-digit year and all.
+        EXPECT_EQ(NormaliseDateText(locale.toString(midnight.date(), QLocale::ShortFormat), locale),
+                  date);
+        // The time part of the general date, alone. Finnish writes 21.05.02 for a time and for
+        // a date; in a date box the date wins.
+        const QString time = full.mid(date.size() + 1);
+        if (locale.language() != QLocale::Finnish) {
+            EXPECT_EQ(NormaliseDateText(time, locale), time);
+        }
+    }
+}

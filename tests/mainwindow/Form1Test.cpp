@@ -1,0 +1,145 @@
+#include "WidgetSupport.h"
+#include "controls/DriveListBox.h"
+#include "ui/ToolWindowBase.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+
+using Form1Layout = MainWindowTest;
+
+TEST_F(Form1Layout, StartsOnTheEndButtonWithoutAFrameAndTabsRound) {
+    EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
+    // The title's bold italic face does not pass to the controls.
+    EXPECT_FALSE(form->List1->font().bold() || form->List1->font().italic());
+
+    QApplication::setActiveWindow(form);
+    EXPECT_EQ(QApplication::focusWidget(), form->Command1);
+    EXPECT_EQ(TabOrder(), (std::vector<QWidget*>{form->Command1, form->File1, form->Dir1,
+                                                 form->Drive1, form->List1}));
+}
+
+TEST_F(Form1Layout, EndButtonEndsTheProgramAtOnce) {
+    EXPECT_EXIT(
+        {
+            QTest::mouseClick(form->Command1, Qt::LeftButton);
+            std::abort(); // never reached when the button ends the program
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+// Every caption of every window fits its control in the face the program picks for the designed
+// one: a wider stand-in face cuts "If File has Extension:" short.
+TEST_F(Form1Layout, EveryCaptionOfEveryWindowFitsItsControl) {
+    std::vector<QWidget*> windows{form};
+    for (ToolWindow kind :
+         {ToolWindow::SortByCriteria, ToolWindow::MoveFileByDate, ToolWindow::BatchRenamer,
+          ToolWindow::MoveByExtension, ToolWindow::TextRead, ToolWindow::Picture,
+          ToolWindow::FileAttr, ToolWindow::CMDS})
+        windows.push_back(app->load(kind));
+    int checked = 0;
+    for (QWidget* window : windows)
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            QString text;
+            QRect room;
+            if (auto* label = qobject_cast<QLabel*>(control); label && !label->wordWrap()) {
+                text = label->text();
+                room = label->contentsRect();
+            } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+                text = button->text().remove(QLatin1Char('&')); // the access key's mark
+                QStyleOptionButton option;
+                option.initFrom(button);
+                option.text = button->text();
+                const QStyle::SubElement contents =
+                    qobject_cast<QCheckBox*>(button)      ? QStyle::SE_CheckBoxContents
+                    : qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+                                                          : QStyle::SE_PushButtonContents;
+                room = button->style()->subElementRect(contents, &option, button);
+            }
+            if (text.isEmpty())
+                continue;
+            ++checked;
+            const QFontMetrics metrics(control->font());
+            const std::string where = window->objectName().toStdString() + "." +
+                                      control->objectName().toStdString() + " \"" +
+                                      text.toStdString() + "\" in " +
+                                      QFontInfo(control->font()).family().toStdString();
+            EXPECT_LE(metrics.horizontalAdvance(text), room.width()) << where;
+            EXPECT_LE(metrics.tightBoundingRect(text).height(), room.height()) << where;
+        }
+    EXPECT_GE(checked, 25);
+}
+
+using Form1Browsing = MainWindowTest;
+
+TEST_F(Form1Browsing, StartsInTheCurrentFolderListingFilesCaseInsensitivelyWithOddNames) {
+    EXPECT_EQ(form->CurrentFolder(), folder());
+    EXPECT_EQ(panel(), QString::fromStdString("Active Path: " + folder() +
+                                              "\r\nActive File: \r\nAttribute: "));
+    EXPECT_FALSE(form->Drive1->drive().isEmpty());
+    for (const char* name : {"b.txt", "A.txt", ".hidden", "caf\xe9.txt", "Zeta", "alpha"})
+        WriteFile(dir / name, "x");
+    MakeFolder(dir / "Sub");
+    form->File1->refresh();
+    const std::vector<std::string> expected = {".hidden", "A.txt",       "alpha",
+                                               "b.txt",   "caf\xe9.txt", "Zeta"};
+    EXPECT_EQ(form->File1->items().items(), expected);
+    // The folder list shows the path down to this folder, then the folder inside it.
+    form->Dir1->refresh();
+    EXPECT_EQ(form->Dir1->entryPath(0), "/");
+    EXPECT_EQ(form->Dir1->entryPath(form->Dir1->count() - 1), dir / "Sub");
+}
+
+TEST_F(Form1Browsing, OpeningAFolderFollowsWithTheFileListAndPanelButKeepsTheAttributes) {
+    MakeFolder(dir / "inner");
+    WriteFile(dir / "inner/deep.txt", "x");
+    // A click on a file sets the attribute words (a dot-less plain file has none: use a dot file).
+    WriteFile(dir / ".dot", "x");
+    form->File1->refresh();
+    form->Dir1->refresh();
+    ClickRow(form->File1, RowOf(form->File1, ".dot"));
+    EXPECT_EQ(form->CurrentAttributes(), "Hidden  ");
+
+    const int innerRow = form->Dir1->count() - 1;
+    ASSERT_EQ(form->Dir1->entryPath(innerRow), dir / "inner");
+    // A single click only highlights.
+    ClickRow(form->Dir1, innerRow);
+    EXPECT_EQ(form->CurrentFolder(), folder());
+    DoubleClickRow(form->Dir1, innerRow);
+    EXPECT_EQ(form->CurrentFolder(), dir / "inner/");
+    EXPECT_EQ(form->File1->items().items(), std::vector<std::string>{"deep.txt"});
+    EXPECT_EQ(panel(), QString::fromStdString("Active Path: " + dir / "inner/" +
+                                              "\r\nActive File: \r\nAttribute: Hidden  "));
+}
+
+TEST_F(Form1Browsing, TheRootGetsNoSecondSlashAndAFolderThatCannotBeOpenedChangesNothing) {
+    WriteFile(dir / "file", "x");
+    for (const std::string& path : {dir / "missing", dir / "file"})
+        EXPECT_FALSE(form->Dir1->setPath(path)) << path;
+    EXPECT_EQ(form->CurrentFolder(), folder());
+
+    ASSERT_TRUE(form->Dir1->setPath("/"));
+    EXPECT_EQ(form->CurrentFolder(), "/");
+    EXPECT_TRUE(panel().startsWith("Active Path: /\r\n"));
+    EXPECT_EQ(form->Dir1->entryPath(0), "/");
+    for (int row = 1; row < form->Dir1->count(); ++row)
+        EXPECT_EQ(form->Dir1->entryPath(row).find("//"), std::string::npos);
+}
+
+TEST_F(Form1Browsing, PickingAVolumeGoesToItsLastFolderAndRewritesThePanel) {
+    DriveListBox* drives = form->Drive1;
+    ASSERT_GT(drives->count(), 0);
+    MakeFolder(dir / "here");
+    ASSERT_TRUE(form->Dir1->setPath(dir / "here"));
+    // Pick the volume we are on again, after another one: back to where we were.
+    const int ours = drives->currentIndex();
+    ASSERT_GE(ours, 0);
+    if (drives->count() < 2)
+        GTEST_SKIP() << "only one volume is mounted here";
+    drives->setCurrentIndex(ours == 0 ? 1 : 0);
+    const std::string other = form->CurrentFolder();
+    drives->setCurrentIndex(ours);
+    EXPECT_EQ(form->CurrentFolder(), dir / "here/");
+    EXPECT_NE(other, form->CurrentFolder());
+}

@@ -1,0 +1,203 @@
+#include "WidgetSupport.h"
+#include "controls/KeyAdapter.h"
+#include "core/BatchTransfer.h"
+
+#include <QKeyEvent>
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+TEST(FailureLines, BuildTheMessageByteForByte) {
+    FailureLines failures;
+    EXPECT_FALSE(failures.any());
+    failures.addNamed("a.txt", "No such file or directory");
+    failures.addBare("File exists");
+    EXPECT_TRUE(failures.any());
+    EXPECT_EQ(failures.message(Heading::Copying), "There were errors in copying your files: \r\n"
+                                                  "     a.txt   No such file or directory\r\n"
+                                                  "     File exists\r\n");
+    // A name cannot add a line of its own.
+    FailureLines forged;
+    forged.addNamed("a\r\n     b.txt   Permission denied", "File exists");
+    EXPECT_EQ(forged.text(), "     a\\r\\n     b.txt   Permission denied   File exists\r\n");
+    EXPECT_EQ(BatchTransfer::Destination("/a/b.txt", "/x/"), "/x/b.txt");
+    EXPECT_EQ(BatchTransfer::Destination("b.txt", "/x/"), "/x/b.txt");
+}
+
+namespace {
+
+// A file's exact mode and raw record, the one a Windows client sees through Samba.
+std::pair<mode_t, std::string> ModeAndRecord(const std::string& path) {
+    struct stat st {};
+    char record[512];
+    const ssize_t n = ::lgetxattr(path.c_str(), "user.DOSATTRIB", record, sizeof record);
+    return {::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0,
+            std::string(record, static_cast<size_t>(std::max<ssize_t>(n, 0)))};
+}
+
+class Transfer : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        MakeFolder(source);
+        MakeFolder(other);
+        WriteFile(source + "/one.txt", "one");
+        WriteFile(source + "/two.txt", "two");
+        WriteFile(other + "/one.txt", "other one");
+    }
+    void gather(const std::vector<std::string>& paths) {
+        for (const auto& p : paths)
+            form->List1->items().append(p);
+    }
+    // A typed character as the keyboard delivers it, then its release.
+    void type(QWidget* w, Qt::Key key, const QString& text, Qt::KeyboardModifiers mods = {}) {
+        TypeKey(w, key, mods, text);
+    }
+    std::vector<std::string> entries() const { return form->List1->items().items(); }
+
+    const std::string source = dir / "source";
+    const std::string other = dir / "other";
+};
+
+} // namespace
+
+TEST_F(Transfer, InsertInTheFolderListCopiesTheWholeWorkListHere) {
+    gather({source + "/one.txt", other + "/one.txt", source + "/two.txt"});
+    TypeKey(form->Dir1, Qt::Key_Insert, Qt::ShiftModifier); // any shift state
+    // The later file of the same name replaces the earlier copy; nothing to report.
+    EXPECT_EQ(ReadFile(dir / "one.txt"), "other one");
+    EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
+    EXPECT_EQ(ReadFile(source + "/one.txt"), "one");
+    EXPECT_TRUE(messages->shown.empty());
+    EXPECT_EQ(entries().size(), 3u);
+    // The file list was read again.
+    EXPECT_EQ(form->File1->items().items(), (std::vector<std::string>{"one.txt", "two.txt"}));
+}
+
+TEST_F(Transfer, MInTheFolderListMovesEverythingAndNamesEachFailure) {
+    gather({source + "/one.txt", dir / "missing.txt", other + "/one.txt", source + "/two.txt"});
+    type(form->Dir1, Qt::Key_M, "m");
+    EXPECT_EQ(ReadFile(dir / "one.txt"), "one");
+    EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
+    EXPECT_FALSE(Exists(source + "/one.txt"));
+    // The second one.txt finds its name taken and stays where it was.
+    EXPECT_EQ(ReadFile(other + "/one.txt"), "other one");
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(messages->shown[0], "There were errors in moving your files: \r\n"
+                                  "     missing.txt   No such file or directory\r\n"
+                                  "     one.txt   File exists\r\n");
+    EXPECT_TRUE(entries().empty());
+    EXPECT_EQ(form->File1->count(), 2);
+}
+
+TEST_F(Transfer, AnEmptyWorkListDoesNothingButRefresh) {
+    TypeKey(form->Dir1, Qt::Key_Insert);
+    type(form->Dir1, Qt::Key_M, "M", Qt::ShiftModifier);
+    EXPECT_TRUE(messages->shown.empty());
+    WriteFile(dir / "late.txt", "x");
+    TypeKey(form->Dir1, Qt::Key_Insert);
+    EXPECT_EQ(RowOf(form->File1, "late.txt"), 0);
+}
+
+TEST_F(Transfer, LetterKeysOfTheWorkList) {
+    gather({source + "/one.txt", source + "/two.txt", other + "/one.txt"});
+    form->List1->setFocus();
+    // With nothing selected, M, C and F do nothing.
+    type(form->List1, Qt::Key_M, "m");
+    type(form->List1, Qt::Key_C, "C", Qt::ShiftModifier);
+    type(form->List1, Qt::Key_F, "f");
+    EXPECT_EQ(entries().size(), 3u);
+    EXPECT_FALSE(Exists(dir / "one.txt"));
+
+    // F copies the selected file here and keeps the entry.
+    form->List1->setListIndex(2);
+    type(form->List1, Qt::Key_F, "F", Qt::ShiftModifier);
+    EXPECT_EQ(ReadFile(dir / "one.txt"), "other one");
+    EXPECT_EQ(entries().size(), 3u);
+    // Ctrl+F types a control character: nothing.
+    std::remove((dir / "one.txt").c_str());
+    type(form->List1, Qt::Key_F, "\x06", Qt::ControlModifier);
+    EXPECT_FALSE(Exists(dir / "one.txt"));
+
+    // M moves the selected file and drops its entry.
+    form->List1->setListIndex(1);
+    type(form->List1, Qt::Key_M, "m");
+    EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
+    EXPECT_EQ(entries(), (std::vector<std::string>{source + "/one.txt", other + "/one.txt"}));
+    EXPECT_EQ(form->List1->listIndex(), -1);
+
+    // C strikes an entry out and touches no file.
+    form->List1->setListIndex(0);
+    type(form->List1, Qt::Key_C, "c");
+    EXPECT_EQ(entries(), (std::vector<std::string>{other + "/one.txt"}));
+    EXPECT_TRUE(Exists(source + "/one.txt"));
+
+    // R empties the list.
+    type(form->List1, Qt::Key_R, "r");
+    EXPECT_TRUE(entries().empty());
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+TEST_F(Transfer, MOnAVanishedFileReportsABareLineAndDropsTheEntry) {
+    gather({source + "/gone.txt"});
+    form->List1->setListIndex(0);
+    type(form->List1, Qt::Key_M, "M", Qt::ShiftModifier);
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(messages->shown[0],
+              "There were errors in moving your files: \r\n     No such file or directory\r\n");
+    EXPECT_TRUE(entries().empty());
+}
+
+TEST_F(Transfer, InsertInTheWorkListCopiesOnlyTheSelectedFile) {
+    gather({source + "/one.txt", source + "/two.txt"});
+    TypeKey(form->List1, Qt::Key_Insert);
+    EXPECT_FALSE(Exists(dir / "one.txt"));
+    form->List1->setListIndex(1);
+    TypeKey(form->List1, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_FALSE(Exists(dir / "one.txt"));
+    EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
+    // A copy onto the same file is refused with a reason and leaves it whole.
+    form->List1->items().append(dir / "two.txt");
+    form->List1->setListIndex(2);
+    TypeKey(form->List1, Qt::Key_Insert);
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(
+        messages->shown[0].rfind("There were errors in copying your files: \r\n     two.txt   ", 0),
+        0u);
+    EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
+}
+
+// The folder refuses these deletes, so making a file plain first cannot help: whatever it changed
+// goes back byte for byte, and only ever on the file itself, never on what a link points to.
+TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
+    const auto dir = FolderWithImmutableFlag();
+    if (!dir)
+        GTEST_SKIP() << "no folder here on a file system with the immutable flag";
+    MakeFolder(*dir / "locked");
+    MakeFolder(*dir / "open");
+    const std::map<std::string, std::pair<mode_t, std::string>> files = {
+        {"locked/text", {0444, std::string("0x21\0", 5)}},
+        {"locked/samba",
+         {0555, ReadFile(FixturePath("dosattrib/v5-readonly-hidden-system-archive.bin"))}},
+        {"open/target", {0444, std::string("0x21\0", 5)}}};
+    for (const auto& [name, marked] : files) {
+        WriteFile(*dir / name, "kept");
+        ASSERT_EQ(::setxattr((*dir / name).c_str(), "user.DOSATTRIB", marked.second.data(),
+                             marked.second.size(), 0),
+                  0);
+        ASSERT_EQ(::chmod((*dir / name).c_str(), marked.first), 0);
+    }
+    ASSERT_EQ(::symlink("../open/target", (*dir / "locked/link").c_str()), 0);
+    Immutable locked{*dir / "locked"};
+    ASSERT_TRUE(locked.set);
+    for (const char* name : {"locked/text", "locked/samba", "locked/link"}) {
+        const FileOps::Result result = BatchTransfer::DeleteFile(*dir / name);
+        EXPECT_EQ(result.error, "Operation not permitted") << name;
+        EXPECT_EQ(result.code, EPERM) << name;
+    }
+    EXPECT_TRUE(Exists(*dir / "locked/link"));
+    for (const auto& [name, marked] : files)
+        EXPECT_EQ(ModeAndRecord(*dir / name), marked) << name;
+}
