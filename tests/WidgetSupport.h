@@ -8,7 +8,6 @@
 #include "controls/FileListBox.h"
 #include "controls/ListBox.h"
 #include "mainwindow/Form1.h"
-#include "ui/Twips.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -160,18 +159,6 @@ inline void OpenFolder(DirListBox* folders, const std::string& path) {
     ADD_FAILURE() << path << " is not in the folder list";
 }
 
-// The controls Tab visits from the one with the focus until it comes round again.
-inline std::vector<QWidget*> TabOrder() {
-    std::vector<QWidget*> seen{QApplication::focusWidget()};
-    for (int i = 0; i < 12; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        if (QApplication::focusWidget() == seen.front())
-            break;
-        seen.push_back(QApplication::focusWidget());
-    }
-    return seen;
-}
-
 // The main window with a tool window opened from it by a key.
 class ToolWindowTest : public MainWindowTest {
 protected:
@@ -184,13 +171,6 @@ protected:
     template <class Window> Window* openByKey(Qt::Key key, const QString& text = {}) {
         TypeKey(form->List1, key, {}, text);
         return Activated(qobject_cast<Window*>(app->loaded(Window::Kind)));
-    }
-
-    // Standing directly above the main window, 100 twips further left.
-    void expectAboveMainWindow(const QWidget* tool) const {
-        EXPECT_EQ(tool->frameGeometry().left(),
-                  form->frameGeometry().left() - Twips::toPixels(100, Twips::dpi(form)));
-        EXPECT_EQ(tool->frameGeometry().bottom() + 1, form->frameGeometry().top());
     }
 
     // Each name (under the test folder) becomes a file holding that name, unless it exists, and

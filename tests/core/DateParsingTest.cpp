@@ -2,6 +2,7 @@
 #include "core/LocaleDates.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -27,26 +28,29 @@ TEST(DateNormalising, UnitedStatesFormsBecomeTheShortDate) {
         EXPECT_EQ(Normalised(text), "3/14/2009") << text;
 }
 
-TEST(DateNormalising, TimesOtherThanMidnightAreKept) {
-    EXPECT_EQ(Normalised("3/14/09 9:05 PM"), "3/14/2009 9:05:00 PM");
-    EXPECT_EQ(Normalised("3/14/2009 21:05:02"), "3/14/2009 9:05:02 PM");
-    EXPECT_EQ(Normalised("March 14, 2009 9 pm"), "3/14/2009 9:00:00 PM");
-    EXPECT_EQ(Normalised("3/14/2009 9:05 p.m."), "3/14/2009 9:05:00 PM");
-    EXPECT_EQ(Normalised("3/14/2009 12:30 AM"), "3/14/2009 12:30:00 AM");
-    EXPECT_EQ(Normalised("2009-03-14T21:05:02"), "3/14/2009 9:05:02 PM");
-    // A zone given in ISO form is turned into local time (UTC in the tests).
-    EXPECT_EQ(Normalised("2009-03-14T21:05:02+01:00"), "3/14/2009 8:05:02 PM");
-    EXPECT_EQ(Normalised("2009-03-14T00:00:00Z"), "3/14/2009");
-}
-
-TEST(DateNormalising, ATimeAloneStaysATime) {
-    EXPECT_EQ(Normalised("21:05"), "9:05:00 PM");
-    EXPECT_EQ(Normalised("9:05:02 am"), "9:05:02 AM");
-    EXPECT_EQ(Normalised("9 PM"), "9:00:00 PM");
-    EXPECT_EQ(Normalised("0:00"), "12:00:00 AM");
-    EXPECT_EQ(Normalised("21:05", kGerman), "21:05:00");
-    EXPECT_EQ(Normalised("0:00", kGerman), "00:00:00");
-    EXPECT_EQ(Normalised("9:05 p. m.", QLocale(QLocale::Spanish, QLocale::Spain)), "21:05:00");
+TEST(DateNormalising, TimesOtherThanMidnightAreKeptAndATimeAloneStaysATime) {
+    const QLocale spanish(QLocale::Spanish, QLocale::Spain);
+    const std::tuple<const char*, const QLocale*, const char*> cases[] = {
+        {"3/14/09 9:05 PM", &kUs, "3/14/2009 9:05:00 PM"},
+        {"3/14/2009 21:05:02", &kUs, "3/14/2009 9:05:02 PM"},
+        {"March 14, 2009 9 pm", &kUs, "3/14/2009 9:00:00 PM"},
+        {"3/14/2009 9:05 p.m.", &kUs, "3/14/2009 9:05:00 PM"},
+        {"3/14/2009 12:30 AM", &kUs, "3/14/2009 12:30:00 AM"},
+        {"2009-03-14T21:05:02", &kUs, "3/14/2009 9:05:02 PM"},
+        // A zone given in ISO form is turned into local time (UTC in the tests).
+        {"2009-03-14T21:05:02+01:00", &kUs, "3/14/2009 8:05:02 PM"},
+        {"2009-03-14T00:00:00Z", &kUs, "3/14/2009"},
+        {"14.03.2009 21:05", &kGerman, "14.03.2009 21:05:00"},
+        {"14.03.2009 00:00:00", &kGerman, "14.03.2009"},
+        {"21:05", &kUs, "9:05:00 PM"},
+        {"9:05:02 am", &kUs, "9:05:02 AM"},
+        {"9 PM", &kUs, "9:00:00 PM"},
+        {"0:00", &kUs, "12:00:00 AM"},
+        {"21:05", &kGerman, "21:05:00"},
+        {"0:00", &kGerman, "00:00:00"},
+        {"9:05 p. m.", &spanish, "21:05:00"}};
+    for (const auto& [text, locale, shown] : cases)
+        EXPECT_EQ(Normalised(text, *locale), shown) << text;
 }
 
 TEST(DateNormalising, GermanFormsFollowDayMonthYear) {
@@ -54,8 +58,6 @@ TEST(DateNormalising, GermanFormsFollowDayMonthYear) {
          {"14.3.2009", "14.03.09", "14/3/2009", "14. März 2009", "14. Mär 2009",
           "Samstag, 14. März 2009", "Sa., 14. märz 2009", "2009-03-14", "14 march 2009"})
         EXPECT_EQ(Normalised(text, kGerman), "14.03.2009") << text;
-    EXPECT_EQ(Normalised("14.03.2009 21:05", kGerman), "14.03.2009 21:05:00");
-    EXPECT_EQ(Normalised("14.03.2009 00:00:00", kGerman), "14.03.2009");
     for (const char* text : {"3/14/2009", "14. Maerz 2009"})
         EXPECT_EQ(Normalised(text, kGerman), text) << text;
 }

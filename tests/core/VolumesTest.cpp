@@ -113,6 +113,7 @@ TEST(VolumeMounts, ListsPrivateTmpfsMountsWithExactBytes) {
         const int at = VolumeIndexFor(volumes, odd + "/inside");
         ASSERT_GE(at, 0);
         EXPECT_EQ(volumes[static_cast<size_t>(at)].mountPoint, odd);
+        EXPECT_NE(VolumeIndexFor(volumes, odd + "x"), at); // a longer name is no path inside it
         EXPECT_TRUE(volumes[static_cast<size_t>(at)].displayText().endsWith(
             QStringLiteral("/caf\\xE9 disk")));
     };

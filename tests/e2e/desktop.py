@@ -12,7 +12,6 @@ import struct
 import subprocess
 import tempfile
 import time
-import zlib
 
 SCREEN = (1280, 800)
 DOUBLE_CLICK_TIME = 0.5  # a little longer than Qt's default 400 ms
@@ -186,9 +185,13 @@ class Desktop:
         found = [XWindow(self, wid) for wid in self.stacking()]
         return [w for w in found if w.pid == pid]
 
-    def screenshot(self):
-        """The screen as rows of (red, green, blue), read from Xvfb's frame buffer."""
-        return Screen(os.path.join(self.fbdir, "Xvfb_screen0"))
+    def screenshot(self, keep_as=None):
+        """The screen as rows of (red, green, blue), read from Xvfb's frame buffer; copied as it is
+        (XWD) to keep_as when given."""
+        path = os.path.join(self.fbdir, "Xvfb_screen0")
+        if keep_as:
+            shutil.copyfile(path, keep_as)
+        return Screen(path)
 
     def clipboard(self):
         return self.run(["xclip", "-o", "-selection", "clipboard"], check=False).stdout
@@ -245,25 +248,6 @@ class Screen:
         at = y * self.stride + x * 4
         b0, b1, b2, b3 = self.pixels[at:at + 4]
         return (b2, b1, b0) if self.little_endian else (b1, b2, b3)
-
-    def save_png(self, path):
-        red, green, blue = (2, 1, 0) if self.little_endian else (1, 2, 3)
-        rows = []
-        for y in range(self.height):
-            pixels = self.pixels[y * self.stride:y * self.stride + self.width * 4]
-            row = bytearray(self.width * 3)
-            row[0::3], row[1::3], row[2::3] = pixels[red::4], pixels[green::4], pixels[blue::4]
-            rows.append(b"\0" + bytes(row))
-
-        def chunk(kind, payload):
-            body = kind + payload
-            return struct.pack(">I", len(payload)) + body + struct.pack(">I", zlib.crc32(body))
-
-        with open(path, "wb") as f:
-            f.write(b"\x89PNG\r\n\x1a\n")
-            f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)))
-            f.write(chunk(b"IDAT", zlib.compress(b"".join(rows), 6)))
-            f.write(chunk(b"IEND", b""))
 
 
 class Program:

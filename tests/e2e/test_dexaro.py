@@ -58,7 +58,7 @@ class DexaroTest(unittest.TestCase):
     def tearDown(self):
         # Taken while the program still shows what the test left; the look of every window is
         # worth a glance, not only of failing ones.
-        DESKTOP.screenshot().save_png(self.artifact + ".png")
+        DESKTOP.screenshot(keep_as=self.artifact + ".xwd")
         self.program.stop()
         shutil.rmtree(self.root, ignore_errors=True)
 

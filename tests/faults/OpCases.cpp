@@ -145,6 +145,8 @@ std::vector<OpCase> OpCases(const FileSystem& fs) {
         {"move_onto_another_name_of_itself", Op::Move, "h/a", "h/b", twins, Says::Exists});
     cases.push_back({"copy_onto_itself_through_another_mount", Op::Copy, "r/s", "h/s",
                      Set(F("h/s")), Says::SameFile});
+    cases.push_back({"copy_onto_symlink_to_itself", Op::Copy, "h/s", "h/a",
+                     Set(F("h/s"), L("h/a", "s")), Says::SameFile});
 
     // Sources that are gone, or are no regular file.
     cases.push_back({"copy_vanished_source", Op::Copy, "h/gone", "p/x", {}, Says::NoSuchFile});

@@ -148,14 +148,14 @@ void MoveWhileAppending(Scene& s, const std::string& from, const std::string& to
     for (int i = 0; i < appended; ++i)
         whole += chunk(i);
     if (result) {
-        const std::string moved = Contents(s[to]);
+        const std::string moved = ReadFile(s[to]);
         EXPECT_TRUE(moved.size() >= original.size() &&
                     (moved.size() - original.size()) % kChunk == 0 && whole.starts_with(moved))
             << "moved " << moved.size() << " bytes that are no state the source was in";
         EXPECT_EQ(Keys(s.snapshot()), std::vector{to});
     } else {
         EXPECT_EQ(result.error, Says::SourceChanged);
-        EXPECT_EQ(Contents(s[from]), whole);
+        EXPECT_EQ(ReadFile(s[from]), whole);
         EXPECT_EQ(Keys(s.snapshot()), std::vector{from});
     }
 }
@@ -178,7 +178,7 @@ void DestinationAppears(Scene& s) {
         maker.join();
         EXPECT_NE(bool(result), bool(made)) << result.error;
         EXPECT_EQ(result.error, result ? Says::Ok : Says::Exists);
-        EXPECT_EQ(Contents(s["h/s"]), result ? original : theirs);
+        EXPECT_EQ(ReadFile(s["h/s"]), result ? original : theirs);
         EXPECT_EQ(Keys(s.snapshot()), (result ? std::vector<std::string>{"h/s"}
                                               : std::vector<std::string>{"h/s", "p/s"}));
         ::unlink(s["h/s"].c_str());
@@ -294,18 +294,10 @@ void BatchWithNamesTaken(Scene& s) {
 // Renaming runs whose new names are the old names of later entries or of files outside the run
 // (those fail, and the files stay), and one whose names earlier entries freed.
 void RenamerChainsAndCollisions(Scene& s) {
-    s.make({{Make::File, "h/05.txt"},
-            {Make::File, "h/01.txt"},
-            {Make::File, "h/02.txt"},
-            {Make::File, "h/03.txt"},
-            {Make::File, "h/y.txt"},
-            {Make::File, "h/z.txt"},
-            {Make::File, "h/06.txt"},
-            {Make::Folder, "h/b"},
-            {Make::File, "h/b/02.txt"},
-            {Make::File, "h/b/03.txt"},
-            {Make::File, "h/b/04.txt"},
-            {Make::File, "h/b/x.txt"}});
+    std::vector<Step> files = {{Make::Folder, "h/b"}};
+    for (const char* name : {"05", "01", "02", "03", "y", "z", "06", "b/02", "b/03", "b/04", "b/x"})
+        files.push_back({Make::File, "h/" + std::string(name) + ".txt"});
+    s.make(files);
     ASSERT_FALSE(testing::Test::HasFailure());
     Tree expected = s.snapshot();
     const std::string& ok = Says::Ok;

@@ -46,7 +46,7 @@ std::string Describe(const std::string& path, bool followLinks) {
     if ((followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0)
         return "missing";
     if (S_ISREG(st.st_mode)) {
-        const std::string bytes = Contents(path);
+        const std::string bytes = ReadFile(path);
         return "file " + std::to_string(bytes.size()) + " " +
                std::to_string(std::hash<std::string>{}(bytes)) + UserAttributes(path);
     }
@@ -97,23 +97,6 @@ std::string Pattern(size_t size, unsigned seed) {
         const uint64_t word = state ^ (state >> 29);
         std::memcpy(bytes.data() + at, &word, std::min<size_t>(8, size - at));
     }
-    return bytes;
-}
-
-std::string Contents(const std::string& path) {
-    std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat st;
-    if (fd >= 0 && ::fstat(fd, &st) == 0) {
-        bytes.resize(static_cast<size_t>(st.st_size) + 1);
-        size_t done = 0;
-        for (ssize_t n; (n = ::read(fd, bytes.data() + done, bytes.size() - done)) > 0;)
-            if ((done += static_cast<size_t>(n)) == bytes.size())
-                bytes.resize(bytes.size() * 2);
-        bytes.resize(done);
-    }
-    if (fd >= 0)
-        ::close(fd);
     return bytes;
 }
 

@@ -30,8 +30,6 @@ inline const std::string SourceChanged = "The source changed while it was being 
 
 // Bytes that differ from file to file and from place to place, so a misplaced block shows.
 std::string Pattern(size_t size, unsigned seed);
-// The whole of a file; empty when it cannot be read.
-std::string Contents(const std::string& path);
 
 // Every name below the case folders, with what it is: "file <size> <hash>" and its user
 // attributes, "folder", "link <target>", "fifo", "socket", "device". Comparing two tells any byte

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -12,7 +13,6 @@
 #include <linux/fs.h>
 #include <linux/loop.h>
 #include <sched.h>
-#include <sstream>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
@@ -29,49 +29,15 @@ std::string Why(const std::string& what) {
     return what + ": " + std::strerror(errno);
 }
 
-// In a child process: becomes the tool, its output going to outFd. The file system tools live
-// in sbin.
-[[noreturn]] void Exec(const std::string& command, int outFd) {
-    ::dup2(outFd, 1);
-    ::dup2(outFd, 2);
-    const char* path = std::getenv("PATH");
-    ::setenv("PATH", (std::string(path ? path : "/usr/bin:/bin") + ":/usr/sbin:/sbin").c_str(), 1);
-    std::vector<std::string> words;
-    std::istringstream split(command);
-    for (std::string word; split >> word;)
-        words.push_back(word);
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
-}
-
-// Runs a tool to its end; empty, or why it failed (its last line of output).
+// Runs a tool to its end (the file system tools live in sbin); empty, or why it failed: the
+// last line it wrote.
 std::string RunTool(const std::string& command) {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        return Why("pipe");
-    const pid_t child = ::fork();
-    if (child == 0)
-        Exec(command, out[1]);
-    ::close(out[1]);
-    std::string output;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<size_t>(n));
-    ::close(out[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    const std::string tool = command.substr(0, command.find(' '));
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
-        return tool + " is not installed";
-    while (!output.empty() && output.back() == '\n')
-        output.pop_back();
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0
-               ? std::string()
-               : tool + " failed: " + output.substr(output.rfind('\n') + 1);
+    FILE* out = ::popen(("PATH=$PATH:/usr/sbin:/sbin " + command + " 2>&1").c_str(), "re");
+    char line[4096] = "";
+    for (char next[4096]; out && std::fgets(next, sizeof next, out);)
+        std::strcpy(line, next);
+    const int status = out ? ::pclose(out) : -1;
+    return status == 0 ? std::string() : command.substr(0, command.find(' ')) + " failed: " + line;
 }
 
 // A free loop device holding the image, detached by the kernel once nothing holds it: a crash
@@ -272,9 +238,12 @@ std::string TestBed::mountNtfs(const std::string& device, const std::string& mou
     const pid_t daemon = ::fork();
     if (daemon == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent)
-            ::_exit(1);
-        Exec("ntfs-3g " + device + " " + mountPoint + " -o no_detach", null);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        if (::getppid() == parent)
+            ::execlp("ntfs-3g", "ntfs-3g", device.c_str(), mountPoint.c_str(), "-o", "no_detach",
+                     nullptr);
+        ::_exit(1);
     }
     ::close(null);
     if (daemon < 0)

@@ -9,26 +9,6 @@
 
 using Form1Layout = MainWindowTest;
 
-TEST_F(Form1Layout, StartsOnTheEndButtonWithoutAFrameAndTabsRound) {
-    EXPECT_TRUE(form->windowFlags() & Qt::FramelessWindowHint);
-    // The title's bold italic face does not pass to the controls.
-    EXPECT_FALSE(form->List1->font().bold() || form->List1->font().italic());
-
-    QApplication::setActiveWindow(form);
-    EXPECT_EQ(QApplication::focusWidget(), form->Command1);
-    EXPECT_EQ(TabOrder(), (std::vector<QWidget*>{form->Command1, form->File1, form->Dir1,
-                                                 form->Drive1, form->List1}));
-}
-
-TEST_F(Form1Layout, EndButtonEndsTheProgramAtOnce) {
-    EXPECT_EXIT(
-        {
-            QTest::mouseClick(form->Command1, Qt::LeftButton);
-            std::abort(); // never reached when the button ends the program
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
 // Every caption of every window fits its control in the face the program picks for the designed
 // one: a wider stand-in face cuts "If File has Extension:" short.
 TEST_F(Form1Layout, EveryCaptionOfEveryWindowFitsItsControl) {
@@ -72,24 +52,6 @@ TEST_F(Form1Layout, EveryCaptionOfEveryWindowFitsItsControl) {
 }
 
 using Form1Browsing = MainWindowTest;
-
-TEST_F(Form1Browsing, StartsInTheCurrentFolderListingFilesCaseInsensitivelyWithOddNames) {
-    EXPECT_EQ(form->CurrentFolder(), folder());
-    EXPECT_EQ(panel(), QString::fromStdString("Active Path: " + folder() +
-                                              "\r\nActive File: \r\nAttribute: "));
-    EXPECT_FALSE(form->Drive1->drive().isEmpty());
-    for (const char* name : {"b.txt", "A.txt", ".hidden", "caf\xe9.txt", "Zeta", "alpha"})
-        WriteFile(dir / name, "x");
-    MakeFolder(dir / "Sub");
-    form->File1->refresh();
-    const std::vector<std::string> expected = {".hidden", "A.txt",       "alpha",
-                                               "b.txt",   "caf\xe9.txt", "Zeta"};
-    EXPECT_EQ(form->File1->items().items(), expected);
-    // The folder list shows the path down to this folder, then the folder inside it.
-    form->Dir1->refresh();
-    EXPECT_EQ(form->Dir1->entryPath(0), "/");
-    EXPECT_EQ(form->Dir1->entryPath(form->Dir1->count() - 1), dir / "Sub");
-}
 
 TEST_F(Form1Browsing, OpeningAFolderFollowsWithTheFileListAndPanelButKeepsTheAttributes) {
     MakeFolder(dir / "inner");

@@ -1,5 +1,4 @@
-// Opening, placing, reloading and closing the sort windows, their drive and folder lists, and the
-// lost-focus rule.
+// Reloading the sort windows, and their drive and folder lists.
 
 #include "WidgetSupport.h"
 #include "controls/DriveListBox.h"
@@ -7,10 +6,8 @@
 #include "tools/frmMoveFileByDate.h"
 #include "tools/frmSortByCriteria.h"
 
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 
@@ -42,53 +39,6 @@ template <class Window> void ExpectVolumePickMovesTheFolderList(Window* w) {
 
 } // namespace
 
-TEST_F(SortWindowLifecycle, KeysOpenEachWindowAboveTheMainWindowAndBringItBackLater) {
-    frmMoveByExtension* ext = pressF9();
-    ASSERT_TRUE(ext);
-    expectAboveMainWindow(ext);
-    EXPECT_EQ(ext->List1->items().items(), workList());
-    EXPECT_EQ(ext->Dir1->path() + "/", folder());
-    // Its client area and the frame drawn along its edge, designed in twips: 15 to a pixel.
-    ASSERT_DOUBLE_EQ(Twips::dpi(ext), 96.0);
-    EXPECT_EQ(ext->size(), QSize(549, 263));
-    const QImage shot = ext->grab().toImage();
-    const QColor ink = ext->palette().color(QPalette::WindowText);
-    EXPECT_EQ(shot.pixelColor(0, 0), ink);
-    EXPECT_EQ(shot.pixelColor(544, 256), ink);
-    EXPECT_NE(shot.pixelColor(545, 257), ink);
-    // The two options are one stop.
-    EXPECT_EQ(TabOrder(), (std::vector<QWidget*>{ext->List1, ext->txtExtension, ext->Option1[0],
-                                                 ext->Drive1, ext->Dir1, ext->Command1}));
-
-    frmSortByCriteria* byText = typeS();
-    ASSERT_TRUE(byText);
-    expectAboveMainWindow(byText);
-    EXPECT_EQ(byText->List1->items().items(), workList());
-    EXPECT_EQ(TabOrder(), (std::vector<QWidget*>{byText->txtCriteria, byText->Option1, byText->Dir1,
-                                                 byText->Drive1, byText->Command1, byText->List1}));
-
-    // A second key places the same window again without refilling it; each comes back in front
-    // and active, from wherever it was.
-    QTest::keyClicks(ext->txtExtension, "TXT");
-    gather({"later.txt"});
-    ext->move(0, 0);
-    byText->move(0, 0);
-    ASSERT_TRUE(Activated(form));
-    TypeKey(form->List1, Qt::Key_F9);
-    EXPECT_TRUE(QTest::qWaitForWindowActive(ext));
-    EXPECT_EQ(typeS(), byText);
-    expectAboveMainWindow(ext);
-    expectAboveMainWindow(byText);
-    EXPECT_EQ(ext->List1->count(), 2);
-    EXPECT_EQ(byText->List1->count(), 2);
-    EXPECT_EQ(ext->txtExtension->text(), "TXT");
-
-    // The upper-case letter opens it just as well.
-    app->unload(ToolWindow::SortByCriteria);
-    TypeKey(form->List1, Qt::Key_S, Qt::ShiftModifier, "S");
-    EXPECT_TRUE(app->loaded(ToolWindow::SortByCriteria));
-}
-
 TEST_F(SortWindowLifecycle, ReloadingStartsAfreshButKeepsTheTargetFolder) {
     frmMoveByExtension* first = pressF9();
     ASSERT_TRUE(first);
@@ -109,48 +59,18 @@ TEST_F(SortWindowLifecycle, ReloadingStartsAfreshButKeepsTheTargetFolder) {
     EXPECT_FALSE(second->Option1[0]->isChecked() || second->Option1[1]->isChecked());
     EXPECT_EQ(second->List1->items().items(), workList());
     EXPECT_EQ(second->Dir1->path(), dir / "out");
-    // So this opening sorts there without its folder list being touched.
+    // So this opening sorts there, by copy, without its folder list being touched.
     QTest::keyClicks(second->txtExtension, "txt");
     ClickOption(second->Option1[1]);
     QTest::mouseClick(second->Command1, Qt::LeftButton);
     EXPECT_EQ(messages->shown, std::vector<std::string>{});
     EXPECT_EQ(ReadFile(dir / "out/c.txt"), "c.txt");
+    EXPECT_TRUE(Exists(dir / "c.txt"));
     EXPECT_FALSE(Exists(dir / "out/b.doc"));
     // The other window keeps a target of its own.
     frmSortByCriteria* byText = typeS();
     ASSERT_TRUE(byText);
     EXPECT_EQ(byText->Dir1->path() + "/", folder());
-}
-
-TEST_F(SortWindowLifecycle, ClicksBetweenControlsAndAMessageBoxLeaveTheWindowOpen) {
-    app->setMessages(std::make_unique<DialogMessages>());
-    frmMoveByExtension* w = pressF9();
-    ASSERT_TRUE(w);
-    QTest::mouseClick(w->txtExtension, Qt::LeftButton);
-    ASSERT_EQ(QApplication::focusWidget(), w->txtExtension);
-    ClickRow(w->List1, 0);
-    EXPECT_EQ(QApplication::focusWidget(), w->List1);
-    ClickOption(w->Option1[1]);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    // Switching windows leaves it as it is.
-    ASSERT_TRUE(Activated(form));
-    ASSERT_TRUE(Activated(w));
-    EXPECT_EQ(app->loaded(ToolWindow::MoveByExtension), w);
-
-    // The box is modal: the user notes what it says and whether the window is still there.
-    QString said;
-    bool openWhileShown = false;
-    Answering<QMessageBox> user([&](QMessageBox* box) {
-        said = box->text();
-        openWhileShown = app->loaded(ToolWindow::MoveByExtension) == w && w->isVisible();
-        box->button(QMessageBox::Ok)->click();
-    });
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
-    EXPECT_EQ(said, "Please enter an extension");
-    EXPECT_TRUE(openWhileShown);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(app->loaded(ToolWindow::MoveByExtension), w);
-    EXPECT_TRUE(w->isVisible());
 }
 
 TEST_F(SortWindowLifecycle, PickingAVolumeMovesEachFolderListAndItsTarget) {

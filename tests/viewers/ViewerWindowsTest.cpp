@@ -1,10 +1,9 @@
-// The windows the work list opens: the text and picture viewers (Enter), the file attributes window
-// (double-click) with the lost-focus rule, and the command shell window that nothing opens.
+// The windows the work list opens: the text and picture viewers (Enter), and the file attributes
+// window (double-click) with the lost-focus rule.
 
 #include "WidgetSupport.h"
 #include "controls/PictureBox.h"
 #include "core/Attributes.h"
-#include "viewers/frmCMDS.h"
 #include "viewers/frmFileAttr.h"
 #include "viewers/frmPicture.h"
 #include "viewers/frmTextRead.h"
@@ -81,7 +80,6 @@ protected:
 };
 
 using AttributesWindow = ViewerWindows;
-using CommandShell = ViewerWindows;
 
 } // namespace
 
@@ -149,16 +147,11 @@ TEST_F(ViewerWindows, ProgramsOpenNothingAndAPictureThatCannotBeLoadedChangesNot
     EXPECT_TRUE(messages->shown.empty());
 }
 
-TEST_F(AttributesWindow, OpensJustOffTheMainWindowsCornerAndFollowsTheLostFocusRule) {
+TEST_F(AttributesWindow, FollowsTheLostFocusRule) {
     ASSERT_TRUE(SetFileAttributesA(dir / "a.txt", Hidden));
     frmFileAttr* w = doubleClick(1);
     ASSERT_TRUE(w);
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(TabOrder(),
-              (std::vector<QWidget*>{w->Check1, w->Command1, w->Check2, w->Check3, w->Check4}));
     EXPECT_EQ(w->lblFileName->text(), QString::fromStdString(dir / "b.txt"));
-    ASSERT_DOUBLE_EQ(Twips::dpi(form), 96.0);
-    EXPECT_EQ(w->frameGeometry().topLeft(), QPoint(301, 241)); // 10 twips: a pixel
     EXPECT_EQ(doubleClick(0), w); // again while open: the same window, on the new path
     EXPECT_EQ(w->lblFileName->text(), QString::fromStdString(dir / "a.txt"));
 
@@ -215,21 +208,4 @@ TEST_F(AttributesWindow, OkMakesTheFileNormalAndThenGivesItExactlyTheTickedAttri
     ASSERT_EQ(::unlink(b.c_str()), 0); // gone meanwhile: nothing is made and nothing is said
     EXPECT_EQ(tickAndOk(b, {&frmFileAttr::Check1}), Invalid);
     EXPECT_TRUE(messages->shown.empty());
-}
-
-TEST_F(CommandShell, IsInertOutsideTheLostFocusRuleAndOpenedByNothing) {
-    ClickRow(form->List1, 0);
-    TypeKey(form->List1, Qt::Key_X, {}, QStringLiteral("x"));
-    for (const Qt::Key key : {Qt::Key_F1, Qt::Key_F2, Qt::Key_F12, Qt::Key_Return})
-        TypeKey(form->List1, key);
-    for (QWidget* top : QApplication::topLevelWidgets())
-        EXPECT_EQ(qobject_cast<frmCMDS*>(top), nullptr);
-
-    frmCMDS* w = app->load<frmCMDS>();
-    w->show();
-    ASSERT_TRUE(Activated(w));
-    w->setFocus(Qt::OtherFocusReason);
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
-    EXPECT_EQ(app->loaded(ToolWindow::CMDS), w);
-    EXPECT_EQ(w->List1->count(), 0);
 }
