@@ -199,7 +199,9 @@ void Sparse(const std::string& fs, const std::string& where) {
                 "within 1 %%]\n",
                 where.c_str(), sides.best(0) * 1e3, sides.median(0) * 1e3, sides.best(1) * 1e3,
                 sides.median(1) * 1e3, sides.best(0) / sides.best(1), Kib(allocated[0]).c_str(),
-                Kib(allocated[1]).c_str(), 100.0 * (allocated[1] - allocated[0]) / allocated[0],
+                Kib(allocated[1]).c_str(),
+                100.0 * static_cast<double>(allocated[1] - allocated[0]) /
+                    static_cast<double>(allocated[0]),
                 Kib(allocated[2]).c_str());
     std::fflush(stdout);
     for (const std::string& path : {source, copies[0], copies[1]})

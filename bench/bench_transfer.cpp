@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
         Die(base + ": " + std::strerror(errno));
     struct statfs fs;
     if (::statfs(scratch.c_str(), &fs) != 0 ||
-        static_cast<unsigned long long>(fs.f_bavail) * fs.f_bsize < 8 * bigSize) {
+        static_cast<unsigned long long>(fs.f_bavail) * static_cast<unsigned long long>(fs.f_bsize) <
+            8 * bigSize) {
         ::rmdir(scratch.c_str());
         Die(base + " lacks room for " + std::to_string(8 * bigSize) + " bytes");
     }
@@ -141,11 +142,12 @@ int main(int argc, char** argv) {
     const std::string shm = "/dev/shm";
     struct stat diskSt, shmSt;
     struct statfs shmFs;
-    const bool shmUsable =
-        ::stat(scratch.c_str(), &diskSt) == 0 && ::stat(shm.c_str(), &shmSt) == 0 &&
-        ::statfs(shm.c_str(), &shmFs) == 0 && shmFs.f_type == TMPFS_MAGIC &&
-        shmSt.st_dev != diskSt.st_dev &&
-        static_cast<unsigned long long>(shmFs.f_bavail) * shmFs.f_bsize > 2 * bigSize;
+    const bool shmUsable = ::stat(scratch.c_str(), &diskSt) == 0 &&
+                           ::stat(shm.c_str(), &shmSt) == 0 && ::statfs(shm.c_str(), &shmFs) == 0 &&
+                           shmFs.f_type == TMPFS_MAGIC && shmSt.st_dev != diskSt.st_dev &&
+                           static_cast<unsigned long long>(shmFs.f_bavail) *
+                                   static_cast<unsigned long long>(shmFs.f_bsize) >
+                               2 * bigSize;
     const std::string acrossLabel = "move one " + bigLabel + " file across file systems";
     if (!shmUsable) {
         std::printf("%s: skipped (%s is no separate tmpfs with room for the file)\n",

@@ -150,7 +150,8 @@ std::vector<MountEntry> ParseMountInfo(std::string_view table) {
         const std::vector<std::string_view> f = SplitOnBlanks(table.substr(0, end));
         table.remove_prefix(std::min(end + 1, table.size()));
         // id parent major:minor root mount-point options [optional fields...] - type source ...
-        const auto separator = std::find(f.begin() + std::min<size_t>(f.size(), 6), f.end(), "-");
+        const auto separator =
+            std::find(f.begin() + std::min<std::ptrdiff_t>(std::ssize(f), 6), f.end(), "-");
         MountEntry entry;
         if (f.size() < 6 || f.end() - separator < 3 || !ParseInt(f[0], entry.id) ||
             !ParseInt(f[1], entry.parentId) || f[4].empty())

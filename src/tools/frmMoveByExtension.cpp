@@ -89,7 +89,7 @@ bool frmMoveByExtension::eventFilter(QObject* watched, QEvent* event) {
             return false;
         QKeyEvent retyped(key->type(), key->key(), key->modifiers(), key->nativeScanCode(),
                           key->nativeVirtualKey(), key->nativeModifiers(), upper,
-                          key->isAutoRepeat(), key->count());
+                          key->isAutoRepeat(), static_cast<quint16>(key->count()));
         m_retyping = true;
         QApplication::sendEvent(txtExtension, &retyped);
         m_retyping = false;

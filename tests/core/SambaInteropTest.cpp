@@ -124,7 +124,8 @@ TEST_F(SambaInterop, SambaReadsTheBitsDexaroWrites) {
         GTEST_SKIP() << samba.skip;
     ASSERT_GE(samba.lines.size(), std::size(cases));
     for (size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(samba.lines[i].toStdString(), std::to_string(cases[i] & kKept))
+        EXPECT_EQ(samba.lines[static_cast<qsizetype>(i)].toStdString(),
+                  std::to_string(cases[i] & kKept))
             << "record " << records[i].toStdString();
 }
 
@@ -150,7 +151,7 @@ TEST_F(SambaInterop, DexaroReadsTheBitsSambaPacks) {
         GTEST_SKIP() << samba.skip;
     ASSERT_GE(samba.lines.size(), std::size(forms) * std::size(combos));
 
-    size_t line = 0;
+    qsizetype line = 0;
     for (const Form& form : forms)
         for (const uint32_t bits : combos) {
             const QByteArray hex = samba.lines[line++];

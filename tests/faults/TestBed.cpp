@@ -53,7 +53,7 @@ int AttachLoop(int image, const std::string& spareFolder, std::string& device) {
             break;
         if (fd < 0) { // no udev to make the node: one of our own, not in the shared /dev
             device = spareFolder + "loop" + std::to_string(number);
-            ::mknod(device.c_str(), S_IFBLK | 0600, makedev(7, number));
+            ::mknod(device.c_str(), S_IFBLK | 0600, makedev(7, static_cast<unsigned>(number)));
             fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
         }
         loop_config config{};
