@@ -9,22 +9,19 @@ std::string BatchTransfer::Destination(const std::string& entry, const std::stri
     return folder + Module1::GetFileName(entry);
 }
 
-FailureLines BatchTransfer::Run(Operation operation, const std::vector<std::string>& entries,
-                                const std::string& folder, Lines lines) {
-    FailureLines failures;
-    for (const std::string& entry : entries) {
-        const std::string destination = Destination(entry, folder);
-        const FileOps::Result result = operation == Operation::Copy
-                                           ? FileOps::CopyFile(entry, destination)
-                                           : FileOps::MoveFile(entry, destination);
-        if (result)
-            continue;
-        if (lines == Lines::Named)
-            failures.addNamed(Module1::GetFileName(entry), result.error);
-        else
-            failures.addBare(result.error);
-    }
-    return failures;
+std::unique_ptr<BatchJob> BatchTransfer::Transfer(Operation operation,
+                                                  std::vector<std::string> entries,
+                                                  const std::string& folder) {
+    return std::make_unique<BatchJob>(
+        std::move(entries), [operation, folder](const std::string& entry) {
+            const std::string destination = Destination(entry, folder);
+            return operation == Operation::Copy ? FileOps::CopyFile(entry, destination)
+                                                : FileOps::MoveFile(entry, destination);
+        });
+}
+
+std::unique_ptr<BatchJob> BatchTransfer::Delete(int count, BatchJob::Entries entries) {
+    return std::make_unique<BatchJob>(count, std::move(entries), &DeleteFile);
 }
 
 FileOps::Result BatchTransfer::DeleteFile(const std::string& path) {

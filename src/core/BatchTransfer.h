@@ -1,8 +1,9 @@
 #pragma once
 
-#include "core/FailureLines.h"
+#include "core/BatchJob.h"
 #include "core/FileOps.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,14 +12,16 @@
 namespace BatchTransfer {
 
 enum class Operation { Copy, Move };
-enum class Lines { Named, Bare };
 
 // The entry's file name joined to folder (which ends in "/").
 std::string Destination(const std::string& entry, const std::string& folder);
 
-// Copies or moves every entry into folder, in order; one line per failed file.
-FailureLines Run(Operation operation, const std::vector<std::string>& entries,
-                 const std::string& folder, Lines lines = Lines::Named);
+// A job that copies or moves every entry into folder (which ends in "/") under its own name.
+std::unique_ptr<BatchJob> Transfer(Operation operation, std::vector<std::string> entries,
+                                   const std::string& folder);
+
+// A job that deletes the count entries of a list, each with DeleteFile.
+std::unique_ptr<BatchJob> Delete(int count, BatchJob::Entries entries);
 
 // Deletes one file. Where the file system refuses and the file is marked read-only (a Windows share
 // refuses for that), its attributes are made plain and the delete is tried once more; when that

@@ -1,5 +1,7 @@
 #include "core/RenamerLogic.h"
 
+#include "core/BatchJob.h"
+
 #include "core/Module1.h"
 
 #include <limits>
@@ -128,11 +130,18 @@ std::vector<RenameOutcome> RunRenames(const std::vector<PlannedRename>& plan,
                                       const RenameFunction& rename) {
     std::vector<RenameOutcome> outcomes;
     outcomes.reserve(plan.size());
-    for (const PlannedRename& step : plan) {
-        FileOps::Result result = step.refusal.empty() ? rename(step.from, step.to)
-                                                      : FileOps::Result::failure(step.refusal);
-        outcomes.push_back({step.from, step.to, std::move(result)});
-    }
+    BatchJob job(
+        static_cast<int>(plan.size()),
+        [&plan](int index) { return plan[static_cast<std::size_t>(index)].from; },
+        [&](const std::string&) {
+            // The job hands the entries over in order: this one is the next outcome's.
+            const PlannedRename& step = plan[outcomes.size()];
+            FileOps::Result result = step.refusal.empty() ? rename(step.from, step.to)
+                                                          : FileOps::Result::failure(step.refusal);
+            outcomes.push_back({step.from, step.to, result});
+            return result;
+        });
+    job.run();
     return outcomes;
 }
 

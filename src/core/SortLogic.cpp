@@ -78,12 +78,10 @@ std::string SortEntries(const std::vector<std::string>& entries, const std::stri
             matching.push_back(entry);
     }
     const bool move = action == Action::Move;
-    const FailureLines failures =
-        BatchTransfer::Run(move ? BatchTransfer::Operation::Move : BatchTransfer::Operation::Copy,
-                           matching, targetFolder);
-    if (!failures.any())
-        return {};
-    return failures.message(move ? Heading::Moving : Heading::Copying);
+    const auto job = BatchTransfer::Transfer(move ? BatchTransfer::Operation::Move
+                                                  : BatchTransfer::Operation::Copy,
+                                             std::move(matching), targetFolder);
+    return RunReportingFailures(*job, move ? Heading::Moving : Heading::Copying);
 }
 
 } // namespace SortLogic

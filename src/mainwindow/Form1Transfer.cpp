@@ -9,9 +9,9 @@
 
 namespace {
 
-void Report(const FailureLines& failures, const char* heading) {
-    if (failures.any())
-        Shell::instance().messages().message(failures.message(heading));
+// The batch job's error-collecting message, when anything failed.
+void RunAndReport(BatchJob& job, const char* heading, FailureLine form = FailureLine::Named) {
+    Shell::instance().reportFailures(RunReportingFailures(job, heading, form));
 }
 
 } // namespace
@@ -23,31 +23,30 @@ void Form1::RefreshLists() {
 }
 
 void Form1::CopySelectedToFolder() {
-    Report(BatchTransfer::Run(BatchTransfer::Operation::Copy, {List1->selectedItem()},
-                              m_CurrentFolder),
-           Heading::Copying);
+    RunAndReport(*BatchTransfer::Transfer(BatchTransfer::Operation::Copy, {List1->selectedItem()},
+                                          m_CurrentFolder),
+                 Heading::Copying);
     RefreshLists();
 }
 
 void Form1::CopyAllToFolder() {
-    Report(
-        BatchTransfer::Run(BatchTransfer::Operation::Copy, List1->items().items(), m_CurrentFolder),
-        Heading::Copying);
+    RunAndReport(*BatchTransfer::Transfer(BatchTransfer::Operation::Copy, List1->items().items(),
+                                          m_CurrentFolder),
+                 Heading::Copying);
     RefreshLists();
 }
 
 void Form1::MoveAllToFolder() {
-    Report(
-        BatchTransfer::Run(BatchTransfer::Operation::Move, List1->items().items(), m_CurrentFolder),
-        Heading::Moving);
+    RunAndReport(*BatchTransfer::Transfer(BatchTransfer::Operation::Move, List1->items().items(),
+                                          m_CurrentFolder),
+                 Heading::Moving);
     // Every entry leaves the list, those that failed too: the message has named them.
     List1->clear();
     RefreshLists();
 }
 
 void Form1::MoveOneToFolder(const std::string& entry) {
-    Report(BatchTransfer::Run(BatchTransfer::Operation::Move, {entry}, m_CurrentFolder,
-                              BatchTransfer::Lines::Bare),
-           Heading::Moving);
+    RunAndReport(*BatchTransfer::Transfer(BatchTransfer::Operation::Move, {entry}, m_CurrentFolder),
+                 Heading::Moving, FailureLine::Bare);
     RefreshLists();
 }

@@ -103,22 +103,21 @@ void Form1::DeleteSelectedFile() {
 }
 
 void Form1::BatchDelete() {
-    FailureLines failures;
-    // The bound is read once. Other handlers run while this one yields and may shorten the list:
-    // entries past its end read as empty text, whose delete fails and is reported.
+    // The bound is read once, each entry when its turn comes. Other handlers run while the batch
+    // yields and may shorten the list: entries past its end read as empty text, whose delete fails
+    // and is reported.
     const int count = List1->count();
     if (count == 0)
         return;
-    for (int i = 0; i < count; ++i) {
-        const FileOps::Result result = BatchTransfer::DeleteFile(List1->item(i));
-        if (!result)
-            failures.addBare(result.error);
-        // The folder visibly shrinks; refreshes are spaced so that a long batch stays linear.
+    const auto job = BatchTransfer::Delete(count, [this](int index) { return List1->item(index); });
+    // The folder visibly shrinks; refreshes are spaced so that a long batch stays linear.
+    connect(job.get(), &BatchJob::progress, this, [this] {
         File1->refreshSoon();
         QCoreApplication::processEvents();
-    }
+    });
+    const std::string failures =
+        RunReportingFailures(*job, Heading::BatchDelete, FailureLine::Bare);
     File1->refreshNowIfPending();
-    if (failures.any())
-        Shell::instance().messages().message(failures.message(Heading::BatchDelete));
+    Shell::instance().reportFailures(failures);
     List1->clear();
 }

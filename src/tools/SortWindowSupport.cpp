@@ -34,8 +34,7 @@ std::vector<std::string> WorkListEntries() {
 }
 
 void FinishSort(const std::string& failureMessage) {
-    if (!failureMessage.empty())
-        Shell::instance().messages().message(failureMessage);
+    Shell::instance().reportFailures(failureMessage);
     // Every entry leaves, matched or not: the run has dealt with the list as a whole.
     Shell::instance().workList().clear();
     emit Shell::instance().FilesChanged();

@@ -51,3 +51,8 @@ void Shell::unload(ToolWindow window) {
         doomed->deleteLater();
     }
 }
+
+void Shell::reportFailures(const std::string& message) {
+    if (!message.empty())
+        m_messages->message(message);
+}

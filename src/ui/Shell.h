@@ -55,6 +55,8 @@ public:
     FolderMemory& folderMemory() { return m_folderMemory; }
 
     Messages& messages() { return *m_messages; }
+    // Shows a batch's error-collecting message; nothing when it is empty (nothing failed).
+    void reportFailures(const std::string& message);
     void setMessages(std::unique_ptr<Messages> messages) { m_messages = std::move(messages); }
 
 signals:

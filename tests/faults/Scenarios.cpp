@@ -271,11 +271,14 @@ void BatchWithNamesTaken(Scene& s) {
     ASSERT_FALSE(testing::Test::HasFailure());
     Tree expected = s.snapshot();
 
-    const FailureLines moveLines =
-        BatchTransfer::Run(BatchTransfer::Operation::Move, sources, s["h/dst/"]);
-    const FailureLines copyLines =
-        BatchTransfer::Run(BatchTransfer::Operation::Copy, moved, s["h/back/"]);
-    std::string moveText, copyText;
+    const std::string moveMessage = RunReportingFailures(
+        *BatchTransfer::Transfer(BatchTransfer::Operation::Move, sources, s["h/dst/"]),
+        Heading::Moving);
+    const std::string copyMessage = RunReportingFailures(
+        *BatchTransfer::Transfer(BatchTransfer::Operation::Copy, moved, s["h/back/"]),
+        Heading::Copying);
+    std::string moveText = std::string(Heading::Moving) + "\r\n";
+    std::string copyText = std::string(Heading::Copying) + "\r\n";
     for (int i = 0; i < kFiles; ++i) {
         const std::string shown = i == 7500 ? "line\\r\\nbreak" : name(i);
         if (taken(i)) {
@@ -286,8 +289,8 @@ void BatchWithNamesTaken(Scene& s) {
         MoveInTree(expected, "h/src/" + name(i), "h/dst/" + name(i));
         expected["h/back/" + name(i)] = expected["h/dst/" + name(i)];
     }
-    EXPECT_EQ(moveLines.text(), moveText);
-    EXPECT_EQ(copyLines.text(), copyText);
+    EXPECT_EQ(moveMessage, moveText);
+    EXPECT_EQ(copyMessage, copyText);
     EXPECT_EQ(Diff(expected, s.snapshot()), "");
 }
 
