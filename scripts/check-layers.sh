@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Keeps the layers of src/ apart: a file may include its own folder and the folders below it,
-# never one above it or beside it. With --graph, prints how often each folder includes another.
+# never one above it or beside it, and the core includes nothing of Qt beyond Qt Core (its
+# library links no more, but Qt's headers all lie on one path). With --graph, prints how often
+# each folder includes another.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 layers=(core controls ui "tools viewers" mainwindow app)
@@ -27,4 +29,15 @@ while read -r from to; do
         bad=1
     fi
 done < <(uniq <<<"$edges")
+
+qtcore="$(qtpaths6 --query QT_INSTALL_HEADERS 2>/dev/null || echo /usr/include/x86_64-linux-gnu/qt6)/QtCore"
+while IFS=: read -r file header; do
+    name=${header#*<}
+    name=${name%>}
+    name=${name#QtCore/}
+    if [ ! -e "$qtcore/$name" ]; then
+        echo "src/${file#./} includes <${header#*<}, which is not part of Qt Core" >&2
+        bad=1
+    fi
+done < <(grep -rHo '^#include <Q[A-Za-z/]*>' core || true)
 exit $bad
