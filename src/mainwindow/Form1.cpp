@@ -65,7 +65,8 @@ Form1::Form1(QWidget* owner)
     Shell& shell = Shell::instance();
     List1->showModel(shell.workList());
     Dir1->setMemory(&shell.folderMemory());
-    layOut();
+    setFixedSize(Twips::size(Design.client, Twips::dpi(this)));
+    Twips::placeControls(this, Layout);
     connectHandlers();
 
     // All three lists start on the process's current folder and its volume.
@@ -74,18 +75,6 @@ Form1::Form1(QWidget* owner)
     if (!Dir1->setPath(start))
         Dir1->setPath("/");
     File1->setPath(Dir1->path());
-}
-
-void Form1::layOut() {
-    const double dpi = Twips::dpi(this);
-    setFixedSize(Twips::toPixels(8115, dpi), Twips::toPixels(4215, dpi));
-    Label1->setGeometry(Twips::rect(0, 0, 1755, 315, dpi));
-    Dir1->setGeometry(Twips::rect(120, 720, 2175, 1890, dpi));
-    File1->setGeometry(Twips::rect(2280, 720, 2175, 2235, dpi));
-    List1->setGeometry(Twips::rect(4440, 720, 3615, 2205, dpi));
-    Drive1->setGeometry(Twips::rect(120, 2640, 2175, 315, dpi));
-    Label2->setGeometry(Twips::rect(120, 3000, 7935, 975, dpi));
-    Command1->setGeometry(Twips::rect(6480, 3960, 1575, 255, dpi));
 }
 
 void Form1::connectHandlers() {

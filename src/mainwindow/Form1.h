@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Twips.h"
+
 #include <QWidget>
 #include <string>
 
@@ -17,6 +19,15 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     explicit Form1(QWidget* owner = nullptr);
+
+    // The design, in twips: the client area and where each control sits, by its object name.
+    static constexpr ControlPlace Layout[] = {
+        {"Label1", 0, 0, 1755, 315},         {"Dir1", 120, 720, 2175, 1890},
+        {"File1", 2280, 720, 2175, 2235},    {"List1", 4440, 720, 3615, 2205},
+        {"Drive1", 120, 2640, 2175, 315},    {"Label2", 120, 3000, 7935, 975},
+        {"Command1", 6480, 3960, 1575, 255},
+    };
+    static constexpr WindowDesign Design{.client{8115, 4215}, .frame{}, .controls = Layout};
 
     void Form_Load();
 
@@ -41,7 +52,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void layOut();
     void connectHandlers();
 
     void Drive1_Change();

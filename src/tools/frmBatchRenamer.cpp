@@ -12,7 +12,7 @@
 #include <QPushButton>
 
 frmBatchRenamer::frmBatchRenamer()
-    : ToolWindowBase(Kind, QStringLiteral("Batch Renamer"), 7635, 3660), List1(new ListBox(this)),
+    : ToolWindowBase(Kind, QStringLiteral("Batch Renamer"), Design), List1(new ListBox(this)),
       chkExtension(new QCheckBox(QStringLiteral("Keep Extension"), this)),
       txtExtension(new QLineEdit(this)),
       lblRenameRule(new QLabel(QStringLiteral("Rename Base:"), this)),
@@ -33,16 +33,7 @@ frmBatchRenamer::frmBatchRenamer()
     for (QLabel* label : {lblRenameRule, Label1, lblNewEx})
         label->setTextFormat(Qt::PlainText);
 
-    setShape1(0, 0, 7575, 3615);
-    List1->setGeometry(twips(120, 240, 3615, 2595));
-    chkExtension->setGeometry(twips(3840, 1320, 1455, 255));
-    txtExtension->setGeometry(twips(6840, 1320, 615, 285));
-    lblRenameRule->setGeometry(twips(3840, 360, 1935, 255));
-    txtRename->setGeometry(twips(5400, 360, 2055, 285));
-    Label1->setGeometry(twips(3840, 720, 765, 195));
-    txtStart->setGeometry(twips(6960, 720, 495, 285));
-    cmdRename->setGeometry(twips(6240, 2160, 1215, 375));
-    lblNewEx->setGeometry(twips(6360, 1320, 495, 255));
+    placeControls();
 
     setTabOrder(List1, chkExtension);
     setTabOrder(chkExtension, txtExtension);

@@ -18,6 +18,18 @@ public:
     static constexpr ToolWindow Kind = ToolWindow::BatchRenamer;
     frmBatchRenamer();
 
+    // The design, in twips: the client area, the frame drawn along its edge and where each
+    // control sits, by its object name.
+    static constexpr ControlPlace Layout[] = {
+        {"List1", 120, 240, 3615, 2595},        {"chkExtension", 3840, 1320, 1455, 255},
+        {"txtExtension", 6840, 1320, 615, 285}, {"lblRenameRule", 3840, 360, 1935, 255},
+        {"txtRename", 5400, 360, 2055, 285},    {"Label1", 3840, 720, 765, 195},
+        {"txtStart", 6960, 720, 495, 285},      {"cmdRename", 6240, 2160, 1215, 375},
+        {"lblNewEx", 6360, 1320, 495, 255},
+    };
+    static constexpr WindowDesign Design{
+        .client{7635, 3660}, .frame{0, 0, 7575, 3615}, .controls = Layout};
+
     // The window's controls, named as the handlers know them.
     ListBox* List1;
     QCheckBox* chkExtension; // "Keep Extension"

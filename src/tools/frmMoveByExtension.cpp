@@ -16,7 +16,7 @@
 #include <QRadioButton>
 
 frmMoveByExtension::frmMoveByExtension()
-    : ToolWindowBase(Kind, QString(), 8235, 3945), List1(new ListBox(this)),
+    : ToolWindowBase(Kind, QString(), Design), List1(new ListBox(this)),
       Label1(new QLabel(QStringLiteral("If File has Extension:"), this)),
       txtExtension(new QLineEdit(this)), Option1{new QRadioButton(QStringLiteral("Move"), this),
                                                  new QRadioButton(QStringLiteral("Copy"), this)},
@@ -35,16 +35,7 @@ frmMoveByExtension::frmMoveByExtension()
     Label1->setTextFormat(Qt::PlainText);
     Label2->setTextFormat(Qt::PlainText);
 
-    setShape1(0, 0, 8175, 3855);
-    List1->setGeometry(twips(240, 240, 7575, 1035));
-    Label1->setGeometry(twips(240, 1680, 1455, 195));
-    txtExtension->setGeometry(twips(1800, 1680, 1095, 285));
-    Option1[0]->setGeometry(twips(3000, 1680, 1695, 255));
-    Option1[1]->setGeometry(twips(3000, 2160, 1695, 255));
-    Label2->setGeometry(twips(4920, 1680, 615, 255));
-    Drive1->setGeometry(twips(5880, 3000, 1935, 315));
-    Dir1->setGeometry(twips(5880, 1560, 1935, 1440));
-    Command1->setGeometry(twips(5880, 3360, 1935, 255));
+    placeControls();
 
     setTabOrder(List1, txtExtension);
     setTabOrder(txtExtension, Option1[0]);

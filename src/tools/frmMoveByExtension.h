@@ -21,6 +21,18 @@ public:
     static constexpr ToolWindow Kind = ToolWindow::MoveByExtension;
     frmMoveByExtension();
 
+    // The design, in twips: the client area, the frame drawn along its edge and where each
+    // control sits, by its object name.
+    static constexpr ControlPlace Layout[] = {
+        {"List1", 240, 240, 7575, 1035},         {"Label1", 240, 1680, 1455, 195},
+        {"txtExtension", 1800, 1680, 1095, 285}, {"Option1(0)", 3000, 1680, 1695, 255},
+        {"Option1(1)", 3000, 2160, 1695, 255},   {"Label2", 4920, 1680, 615, 255},
+        {"Drive1", 5880, 3000, 1935, 315},       {"Dir1", 5880, 1560, 1935, 1440},
+        {"Command1", 5880, 3360, 1935, 255},
+    };
+    static constexpr WindowDesign Design{
+        .client{8235, 3945}, .frame{0, 0, 8175, 3855}, .controls = Layout};
+
     // The window's controls, named as the handlers know them. Option1[0] is "Move",
     // Option1[1] "Copy".
     ListBox* List1;

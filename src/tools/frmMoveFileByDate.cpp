@@ -13,7 +13,7 @@
 #include <QRadioButton>
 
 frmMoveFileByDate::frmMoveFileByDate()
-    : ToolWindowBase(Kind, QString(), 8280, 3780), List1(new ListBox(this)),
+    : ToolWindowBase(Kind, QString(), Design), List1(new ListBox(this)),
       Label1(new QLabel(QStringLiteral("If file was"), this)), txtDate(new QLineEdit(this)),
       Option1(new QRadioButton(QStringLiteral("Move"), this)),
       Option2(new QRadioButton(QStringLiteral("Copy"), this)), Drive1(new DriveListBox(this)),
@@ -29,15 +29,7 @@ frmMoveFileByDate::frmMoveFileByDate()
     Command1->setObjectName(QStringLiteral("Command1"));
     Label1->setTextFormat(Qt::PlainText);
 
-    setShape1(0, 120, 8175, 3495);
-    List1->setGeometry(twips(120, 240, 7575, 840));
-    Label1->setGeometry(twips(120, 1440, 855, 255));
-    txtDate->setGeometry(twips(3120, 1440, 1815, 285));
-    Option1->setGeometry(twips(5040, 1440, 855, 375));
-    Option2->setGeometry(twips(5040, 1920, 1095, 375));
-    Drive1->setGeometry(twips(6000, 2880, 1695, 315));
-    Dir1->setGeometry(twips(6000, 1320, 1695, 1440));
-    Command1->setGeometry(twips(6240, 3240, 1695, 255));
+    placeControls();
 
     setTabOrder(List1, txtDate);
     setTabOrder(txtDate, Option1);

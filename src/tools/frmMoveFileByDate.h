@@ -21,6 +21,17 @@ public:
     frmMoveFileByDate();
     ~frmMoveFileByDate() override;
 
+    // The design, in twips: the client area, the frame drawn along its edge and where each
+    // control sits, by its object name.
+    static constexpr ControlPlace Layout[] = {
+        {"List1", 120, 240, 7575, 840},     {"Label1", 120, 1440, 855, 255},
+        {"txtDate", 3120, 1440, 1815, 285}, {"Option1", 5040, 1440, 855, 375},
+        {"Option2", 5040, 1920, 1095, 375}, {"Drive1", 6000, 2880, 1695, 315},
+        {"Dir1", 6000, 1320, 1695, 1440},   {"Command1", 6240, 3240, 1695, 255},
+    };
+    static constexpr WindowDesign Design{
+        .client{8280, 3780}, .frame{0, 120, 8175, 3495}, .controls = Layout};
+
     // The window's controls, named as the handlers know them.
     ListBox* List1;
     QLabel* Label1;

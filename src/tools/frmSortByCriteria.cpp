@@ -13,7 +13,7 @@
 #include <QRadioButton>
 
 frmSortByCriteria::frmSortByCriteria()
-    : ToolWindowBase(Kind, QStringLiteral("Form2"), 7800, 3285),
+    : ToolWindowBase(Kind, QStringLiteral("Form2"), Design),
       Label1(new QLabel(QStringLiteral("If the file name includes"), this)),
       txtCriteria(new QLineEdit(this)), Option1(new QRadioButton(QStringLiteral("Move to"), this)),
       Option2(new QRadioButton(QStringLiteral("Copy to"), this)), Dir1(new DirListBox(this)),
@@ -30,15 +30,7 @@ frmSortByCriteria::frmSortByCriteria()
     List1->setObjectName(QStringLiteral("List1"));
     Label1->setTextFormat(Qt::PlainText);
 
-    setShape1(0, 0, 8055, 3255);
-    Label1->setGeometry(twips(120, 720, 1665, 195));
-    txtCriteria->setGeometry(twips(1920, 600, 2535, 375));
-    Option1->setGeometry(twips(4560, 600, 1095, 255));
-    Option2->setGeometry(twips(4560, 960, 1095, 375));
-    Dir1->setGeometry(twips(5760, 600, 1935, 1665));
-    Drive1->setGeometry(twips(5760, 2280, 1935, 315));
-    Command1->setGeometry(twips(6480, 2640, 1215, 255));
-    List1->setGeometry(twips(120, 120, 7575, 255));
+    placeControls();
 
     setTabOrder(txtCriteria, Option1);
     setTabOrder(Option1, Option2);

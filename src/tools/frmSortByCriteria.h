@@ -20,6 +20,17 @@ public:
     static constexpr ToolWindow Kind = ToolWindow::SortByCriteria;
     frmSortByCriteria();
 
+    // The design, in twips: the client area, the frame drawn along its edge and where each
+    // control sits, by its object name.
+    static constexpr ControlPlace Layout[] = {
+        {"Label1", 120, 720, 1665, 195},     {"txtCriteria", 1920, 600, 2535, 375},
+        {"Option1", 4560, 600, 1095, 255},   {"Option2", 4560, 960, 1095, 375},
+        {"Dir1", 5760, 600, 1935, 1665},     {"Drive1", 5760, 2280, 1935, 315},
+        {"Command1", 6480, 2640, 1215, 255}, {"List1", 120, 120, 7575, 255},
+    };
+    static constexpr WindowDesign Design{
+        .client{7800, 3285}, .frame{0, 0, 8055, 3255}, .controls = Layout};
+
     // The window's controls, named as the handlers know them.
     QLabel* Label1;
     QLineEdit* txtCriteria;

@@ -2,22 +2,22 @@
 
 #include "controls/ControlFont.h"
 #include "ui/Shell.h"
-#include "ui/Twips.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QPainter>
 
-ToolWindowBase::ToolWindowBase(ToolWindow kind, const QString& title, double clientWidth,
-                               double clientHeight, bool lostFocusRule)
+ToolWindowBase::ToolWindowBase(ToolWindow kind, const QString& title, const WindowDesign& design,
+                               bool lostFocusRule)
     : QWidget(nullptr, lostFocusRule ? Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                            Qt::WindowCloseButtonHint
                                      : Qt::Window),
-      m_kind(kind), m_lostFocusRule(lostFocusRule) {
+      m_kind(kind), m_design(design), m_lostFocusRule(lostFocusRule) {
     setWindowTitle(title);
     setFont(ControlFont());
     const double dpi = Twips::dpi(this);
-    setFixedSize(Twips::toPixels(clientWidth, dpi), Twips::toPixels(clientHeight, dpi));
+    setFixedSize(Twips::size(design.client, dpi));
+    m_shape1 = Twips::rect(design.frame, dpi);
 }
 
 void ToolWindowBase::unload() {
@@ -31,13 +31,8 @@ void ToolWindowBase::showModeless() {
     activateWindow();
 }
 
-QRect ToolWindowBase::twips(double left, double top, double width, double height) const {
-    return Twips::rect(left, top, width, height, Twips::dpi(this));
-}
-
-void ToolWindowBase::setShape1(double left, double top, double width, double height) {
-    m_shape1 = twips(left, top, width, height);
-    update();
+void ToolWindowBase::placeControls() {
+    Twips::placeControls(this, m_design.controls);
 }
 
 void ToolWindowBase::Form_LostFocus() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Twips.h"
+
 #include <QWidget>
 
 enum class ToolWindow;
@@ -10,12 +12,14 @@ enum class ToolWindow;
 class ToolWindowBase : public QWidget {
     Q_OBJECT
 public:
-    // clientWidth and clientHeight in twips. lostFocusRule: unload when the window itself loses
-    // the focus (every tool window but the command shell).
-    ToolWindowBase(ToolWindow kind, const QString& title, double clientWidth, double clientHeight,
+    // design: the client area and frame are set here; the controls are placed by placeControls(),
+    // once they exist. lostFocusRule: unload when the window itself loses the focus (every tool
+    // window but the command shell).
+    ToolWindowBase(ToolWindow kind, const QString& title, const WindowDesign& design,
                    bool lostFocusRule = true);
 
     ToolWindow kind() const { return m_kind; }
+    const WindowDesign& design() const { return m_design; }
 
     // The load handler: runs once, right after the window is created with every control at its
     // design value.
@@ -30,10 +34,8 @@ public:
     void showModeless();
 
 protected:
-    // Twips to this window's pixels.
-    QRect twips(double left, double top, double width, double height) const;
-    // The frame rectangle, in twips.
-    void setShape1(double left, double top, double width, double height);
+    // Gives every control the place the design names it at; their object names must be set.
+    void placeControls();
 
     void Form_LostFocus();
 
@@ -43,6 +45,7 @@ protected:
 
 private:
     ToolWindow m_kind;
+    WindowDesign m_design;
     bool m_lostFocusRule;
     QRect m_shape1;
 };

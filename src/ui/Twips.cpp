@@ -27,3 +27,22 @@ QRect Twips::rect(double left, double top, double width, double height, double d
     // Edges are rounded, not sizes, so neighbouring controls meet as designed.
     return QRect(x, y, toPixels(left + width, dpi) - x, toPixels(top + height, dpi) - y);
 }
+
+QRect Twips::rect(const QRectF& twips, double dpi) {
+    return rect(twips.left(), twips.top(), twips.width(), twips.height(), dpi);
+}
+
+QSize Twips::size(const QSizeF& twips, double dpi) {
+    return QSize(toPixels(twips.width(), dpi), toPixels(twips.height(), dpi));
+}
+
+void Twips::placeControls(QWidget* window, std::span<const ControlPlace> places) {
+    const double dpi = Twips::dpi(window);
+    for (const ControlPlace& place : places) {
+        auto* control = window->findChild<QWidget*>(QString::fromLatin1(place.name),
+                                                    Qt::FindDirectChildrenOnly);
+        if (!control)
+            qFatal("%s has no control %s to place", qPrintable(window->objectName()), place.name);
+        control->setGeometry(rect(place.left, place.top, place.width, place.height, dpi));
+    }
+}

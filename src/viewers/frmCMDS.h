@@ -13,6 +13,15 @@ public:
     static constexpr ToolWindow Kind = ToolWindow::CMDS;
     frmCMDS();
 
+    // The design, in twips: the client area and where each control sits, by its object name. No
+    // frame rectangle here, unlike the tool windows.
+    static constexpr ControlPlace Layout[] = {
+        {"Command1", 240, 120, 1215, 975},
+        {"List1", 1560, 120, 3855, 2010},
+        {"Command2", 4560, 2280, 855, 255},
+    };
+    static constexpr WindowDesign Design{.client{5550, 2865}, .frame{}, .controls = Layout};
+
     QPushButton* Command1; // "&File System"
     ListBox* List1;
     QPushButton* Command2; // "&Execute"

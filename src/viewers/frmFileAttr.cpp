@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 frmFileAttr::frmFileAttr()
-    : ToolWindowBase(Kind, QStringLiteral("Form2"), 5895, 900), lblFileName(new QLabel(this)),
+    : ToolWindowBase(Kind, QStringLiteral("Form2"), Design), lblFileName(new QLabel(this)),
       Check1(new QCheckBox(QStringLiteral("Read Only"), this)),
       Command1(new QPushButton(QStringLiteral("&Ok"), this)),
       Check2(new QCheckBox(QStringLiteral("Hidden"), this)),
@@ -23,14 +23,7 @@ frmFileAttr::frmFileAttr()
     Check4->setObjectName(QStringLiteral("Check4"));
     lblFileName->setTextFormat(Qt::PlainText);
 
-    setShape1(0, 0, 5895, 855);
-    // The label starts left of the window, so a path's first characters may be cut off.
-    lblFileName->setGeometry(twips(-120, 120, 5775, 255));
-    Check1->setGeometry(twips(120, 480, 1215, 255));
-    Command1->setGeometry(twips(4800, 480, 975, 255));
-    Check2->setGeometry(twips(1440, 480, 975, 255));
-    Check3->setGeometry(twips(2520, 480, 1095, 255));
-    Check4->setGeometry(twips(3600, 480, 1575, 255));
+    placeControls();
 
     setTabOrder(Check1, Command1);
     setTabOrder(Command1, Check2);

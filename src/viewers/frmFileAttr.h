@@ -17,6 +17,17 @@ public:
     static constexpr ToolWindow Kind = ToolWindow::FileAttr;
     frmFileAttr();
 
+    // The design, in twips: the client area, the frame drawn along its edge and where each
+    // control sits, by its object name.
+    static constexpr ControlPlace Layout[] = {
+        // The label starts left of the window, so a path's first characters may be cut off.
+        {"lblFileName", -120, 120, 5775, 255}, {"Check1", 120, 480, 1215, 255},
+        {"Command1", 4800, 480, 975, 255},     {"Check2", 1440, 480, 975, 255},
+        {"Check3", 2520, 480, 1095, 255},      {"Check4", 3600, 480, 1575, 255},
+    };
+    static constexpr WindowDesign Design{
+        .client{5895, 900}, .frame{0, 0, 5895, 855}, .controls = Layout};
+
     // The window's controls, named as the handlers know them.
     QLabel* lblFileName;
     QCheckBox* Check1;     // "Read Only"

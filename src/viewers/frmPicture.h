@@ -13,5 +13,13 @@ public:
     static constexpr ToolWindow Kind = ToolWindow::Picture;
     frmPicture();
 
+    // The design, in twips: the client area, the frame drawn along its edge and where each
+    // control sits, by its object name.
+    static constexpr ControlPlace Layout[] = {
+        {"Picture1", 120, 120, 7575, 4575},
+    };
+    static constexpr WindowDesign Design{
+        .client{7890, 4845}, .frame{0, 0, 7815, 4815}, .controls = Layout};
+
     PictureBox* Picture1;
 };

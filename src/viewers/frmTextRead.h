@@ -13,5 +13,13 @@ public:
     static constexpr ToolWindow Kind = ToolWindow::TextRead;
     frmTextRead();
 
+    // The design, in twips: the client area, the frame drawn along its edge and where each
+    // control sits, by its object name.
+    static constexpr ControlPlace Layout[] = {
+        {"txtContents", 120, 120, 6975, 3735},
+    };
+    static constexpr WindowDesign Design{
+        .client{7275, 4065}, .frame{0, 0, 7215, 3975}, .controls = Layout};
+
     QPlainTextEdit* txtContents;
 };

@@ -9,18 +9,20 @@
 
 using Form1Layout = MainWindowTest;
 
-// Every caption of every window fits its control in the face the program picks for the designed
-// one: a wider stand-in face cuts "If File has Extension:" short.
-TEST_F(Form1Layout, EveryCaptionOfEveryWindowFitsItsControl) {
-    std::vector<QWidget*> windows{form};
-    for (ToolWindow kind :
-         {ToolWindow::SortByCriteria, ToolWindow::MoveFileByDate, ToolWindow::BatchRenamer,
-          ToolWindow::MoveByExtension, ToolWindow::TextRead, ToolWindow::Picture,
-          ToolWindow::FileAttr, ToolWindow::CMDS})
-        windows.push_back(app->load(kind));
+// Each window's design names every control and where it sits. Each caption fits its control in
+// the face picked for the designed one: a wider stand-in cuts "If File has Extension:" short.
+TEST_F(Form1Layout, EveryControlOfEveryWindowSitsAsDesignedAndItsCaptionFits) {
+    std::vector<std::pair<QWidget*, WindowDesign>> windows{{form, Form1::Design}};
+    for (int kind = 0; kind <= static_cast<int>(ToolWindow::CMDS); ++kind)
+        windows.emplace_back(app->load(ToolWindow(kind)), app->load(ToolWindow(kind))->design());
     int checked = 0;
-    for (QWidget* window : windows)
-        for (QWidget* control : window->findChildren<QWidget*>()) {
+    for (const auto& [window, design] : windows) {
+        EXPECT_EQ(window->size(), Twips::size(design.client, Twips::dpi(window)));
+        std::map<std::string, QRect> placed, designed;
+        for (const ControlPlace& p : design.controls)
+            designed[p.name] = Twips::rect(p.left, p.top, p.width, p.height, Twips::dpi(window));
+        for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            placed[control->objectName().toStdString()] = control->geometry();
             QString text;
             QRect room;
             if (auto* label = qobject_cast<QLabel*>(control); label && !label->wordWrap()) {
@@ -48,6 +50,8 @@ TEST_F(Form1Layout, EveryCaptionOfEveryWindowFitsItsControl) {
             EXPECT_LE(metrics.horizontalAdvance(text), room.width()) << where;
             EXPECT_LE(metrics.tightBoundingRect(text).height(), room.height()) << where;
         }
+        EXPECT_EQ(placed, designed) << window->objectName().toStdString();
+    }
     EXPECT_GE(checked, 25);
 }
 
