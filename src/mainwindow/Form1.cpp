@@ -9,10 +9,10 @@
 #include "core/DirListing.h"
 #include "core/DisplayText.h"
 #include "core/FileInfoPanel.h"
+#include "core/Module1.h"
+#include "mainwindow/Form1Commands.h"
 #include "ui/Shell.h"
-#include "ui/ToolWindowBase.h"
 #include "ui/Twips.h"
-#include "ui/WindowFrame.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -78,18 +78,19 @@ Form1::Form1(QWidget* owner)
 }
 
 void Form1::connectHandlers() {
+    m_commands = new Form1Commands(*this);
     connect(Drive1, &DriveListBox::Change, this, &Form1::Drive1_Change);
     connect(Dir1, &DirListBox::Change, this, &Form1::Dir1_Change);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(File1, &ListBox::Click, this, &Form1::File1_Click);
-    connect(File1, &ListBox::DblClick, this, &Form1::File1_DblClick);
-    connect(File1->keys(), &KeyAdapter::KeyUp, this, &Form1::File1_KeyUp);
+    connect(File1, &ListBox::DblClick, m_commands, &Form1Commands::File1_DblClick);
+    connect(File1->keys(), &KeyAdapter::KeyUp, m_commands, &Form1Commands::File1_KeyUp);
     connect(List1, &ListBox::Click, this, &Form1::List1_Click);
-    connect(List1, &ListBox::DblClick, this, &Form1::List1_DblClick);
-    connect(List1->keys(), &KeyAdapter::KeyPress, this, &Form1::List1_KeyPress);
-    connect(List1->keys(), &KeyAdapter::KeyUp, this, &Form1::List1_KeyUp);
-    connect(Dir1->keys(), &KeyAdapter::KeyPress, this, &Form1::Dir1_KeyPress);
-    connect(Dir1->keys(), &KeyAdapter::KeyUp, this, &Form1::Dir1_KeyUp);
+    connect(List1, &ListBox::DblClick, m_commands, &Form1Commands::List1_DblClick);
+    connect(List1->keys(), &KeyAdapter::KeyPress, m_commands, &Form1Commands::List1_KeyPress);
+    connect(List1->keys(), &KeyAdapter::KeyUp, m_commands, &Form1Commands::List1_KeyUp);
+    connect(Dir1->keys(), &KeyAdapter::KeyPress, m_commands, &Form1Commands::Dir1_KeyPress);
+    connect(Dir1->keys(), &KeyAdapter::KeyUp, m_commands, &Form1Commands::Dir1_KeyUp);
     connect(&Shell::instance(), &Shell::FilesChanged, File1, &FileListBox::refresh);
 }
 
@@ -140,17 +141,16 @@ void Form1::ShowFileInfo() {
         Label2->setText(*text);
 }
 
-void Form1::ShowToolWindow(ToolWindow window) {
-    ToolWindowBase* tool = Shell::instance().load(window);
-    if (!tool)
-        return;
-    // Directly above this window, 100 twips further left, its outer bottom edge on our top edge.
-    // The frame counts in its height, so it is learnt before the window is first shown, and the
-    // window itself is placed inside it: placed once, it never jumps.
-    const QMargins frame = WindowFrame::Extents(tool);
-    const QRect ours = frameGeometry();
-    const QPoint outer(ours.left() - Twips::toPixels(100, Twips::dpi(this)),
-                       ours.top() - (frame.top() + tool->height() + frame.bottom()));
-    tool->setGeometry(QRect(outer + QPoint(frame.left(), frame.top()), tool->size()));
-    tool->showModeless();
+void Form1::File1_Click() {
+    m_CurrentAttributes =
+        Module1::GetAttributeText(File1->folderWithSlash() + File1->selectedItem());
+    ShowFileInfo();
+}
+
+void Form1::List1_Click() {
+    // The name alone is what other readers of CurrentFile take; the times shown are those of the
+    // entry's own file, wherever it lies, never of a namesake in the current folder.
+    m_currentFilePath = List1->selectedItem();
+    m_CurrentFile = Module1::GetFileName(m_currentFilePath);
+    ShowFileInfo();
 }

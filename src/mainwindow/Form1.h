@@ -11,7 +11,7 @@ class DriveListBox;
 class DirListBox;
 class FileListBox;
 class ListBox;
-enum class ToolWindow;
+class Form1Commands;
 
 // The main window: drive, folder and file lists that browse together, the work list, the file
 // information panel and the end button.
@@ -47,6 +47,8 @@ public:
     // What the end button does; tests of other behaviour never press it, and one test runs it
     // in a process of its own.
     void Command1_Click();
+    // Shows the current folder and file, the attribute words and the file's times.
+    void ShowFileInfo();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,40 +58,13 @@ private:
 
     void Drive1_Change();
     void Dir1_Change();
-    void ShowPictureViewer();
-    void ShowTextViewer();
-    void ShowFileInfo();
-
-    // Batch copy and move into the current folder (transfer/Form1Transfer.cpp).
-    void CopySelectedToFolder();
-    void CopyAllToFolder();
-    void MoveAllToFolder();
-    void MoveOneToFolder(const std::string& entry);
-    // Re-reads the file, folder and drive lists so that copied and moved files show at once.
-    void RefreshLists();
-
-    // Folder-list commands (shell/Form1FolderCommands.cpp).
-    void Dir1_KeyPress(int KeyAscii);
-    void Dir1_KeyUp(int KeyCode, int Shift);
-
-    // Loads a tool window, puts it directly above this one and shows it.
-    void ShowToolWindow(ToolWindow window);
-
-    // Work-list and file-list handlers (worklist/Form1WorkList.cpp).
     void File1_Click();
-    void File1_DblClick();
-    void File1_KeyUp(int KeyCode, int Shift);
     void List1_Click();
-    // Opens the file attributes window on the entry (viewers/Form1Viewers.cpp).
-    void List1_DblClick();
-    void List1_KeyPress(int KeyAscii);
-    void List1_KeyUp(int KeyCode, int Shift);
-    void DeleteSelectedFile();
-    void BatchDelete();
 
     std::string m_CurrentFolder;
     std::string m_CurrentFile;
     // The work-list entry CurrentFile was taken from: the file whose times the panel shows.
     std::string m_currentFilePath;
     std::string m_CurrentAttributes;
+    Form1Commands* m_commands;
 };

@@ -1,0 +1,252 @@
+// The main window's commands on the work list and the folder on show.
+
+#include "mainwindow/Form1Commands.h"
+
+#include "controls/DirListBox.h"
+#include "controls/DriveListBox.h"
+#include "controls/FileListBox.h"
+#include "controls/KeyAdapter.h"
+#include "controls/ListBox.h"
+#include "controls/PictureBox.h"
+#include "core/BatchTransfer.h"
+#include "core/FileOps.h"
+#include "core/ViewerFiles.h"
+#include "core/ViewerTypes.h"
+#include "mainwindow/Form1.h"
+#include "ui/Shell.h"
+#include "ui/ToolWindowBase.h"
+#include "ui/Twips.h"
+#include "ui/WindowFrame.h"
+#include "viewers/PictureFile.h"
+#include "viewers/frmFileAttr.h"
+#include "viewers/frmPicture.h"
+#include "viewers/frmTextRead.h"
+
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+
+namespace {
+// The batch job's error-collecting message, when anything failed.
+void RunAndReport(BatchJob& job, const char* heading, FailureLine form = FailureLine::Named) {
+    Shell::instance().reportFailures(RunReportingFailures(job, heading, form));
+}
+
+// A pixel position of a window in twips, single precision as the windows were designed.
+float InTwips(int pixels, double dpi) {
+    return static_cast<float>(Twips::fromPixels(pixels, dpi));
+}
+
+} // namespace
+
+Form1Commands::Form1Commands(Form1& main)
+    : QObject(&main), Dir1(main.Dir1), File1(main.File1), List1(main.List1), Drive1(main.Drive1),
+      m_main(main) {}
+
+void Form1Commands::RefreshLists() {
+    File1->refresh();
+    Dir1->refresh();
+    Drive1->refresh();
+}
+
+void Form1Commands::CopySelectedToFolder() {
+    RunAndReport(*BatchTransfer::Transfer(BatchTransfer::Operation::Copy, {List1->selectedItem()},
+                                          m_main.CurrentFolder()),
+                 Heading::Copying);
+    RefreshLists();
+}
+
+void Form1Commands::CopyAllToFolder() {
+    RunAndReport(*BatchTransfer::Transfer(BatchTransfer::Operation::Copy, List1->items().items(),
+                                          m_main.CurrentFolder()),
+                 Heading::Copying);
+    RefreshLists();
+}
+
+void Form1Commands::MoveAllToFolder() {
+    RunAndReport(*BatchTransfer::Transfer(BatchTransfer::Operation::Move, List1->items().items(),
+                                          m_main.CurrentFolder()),
+                 Heading::Moving);
+    // Every entry leaves the list, those that failed too: the message has named them.
+    List1->clear();
+    RefreshLists();
+}
+
+void Form1Commands::MoveOneToFolder(const std::string& entry) {
+    RunAndReport(
+        *BatchTransfer::Transfer(BatchTransfer::Operation::Move, {entry}, m_main.CurrentFolder()),
+        Heading::Moving, FailureLine::Bare);
+    RefreshLists();
+}
+
+void Form1Commands::ShowTextViewer() {
+    frmTextRead* viewer = Shell::instance().load<frmTextRead>();
+    // Over this window: the two share their top-left corner.
+    viewer->move(m_main.pos());
+    // A file that cannot be read shows an empty box, and the viewer opens all the same.
+    viewer->txtContents->setPlainText(ViewerFiles::TextForViewer(List1->selectedItem()));
+    viewer->showModeless();
+}
+
+void Form1Commands::ShowPictureViewer() {
+    frmPicture* viewer = Shell::instance().load<frmPicture>();
+    // The entry itself, wherever it lies: the current folder may hold another file of its name.
+    const QImage picture = ViewerFiles::LoadPicture(List1->selectedItem());
+    if (picture.isNull())
+        return; // no picture: the viewer stays as it was, and nothing is said
+    viewer->Picture1->setPicture(picture);
+    // Up and left of this window by a tenth of its distance from the screen's edges.
+    const double dpi = Twips::dpi(&m_main);
+    viewer->move(Twips::toPixels(InTwips(m_main.x(), dpi) * 0.9f, dpi),
+                 Twips::toPixels(InTwips(m_main.y(), dpi) * 0.9f, dpi));
+    viewer->showModeless();
+}
+
+void Form1Commands::List1_DblClick() {
+    frmFileAttr* window = Shell::instance().load<frmFileAttr>();
+    // 10 twips right of and below this window's top-left corner.
+    const double dpi = Twips::dpi(&m_main);
+    const float top = InTwips(m_main.y(), dpi) + 10.0f;
+    const float left = InTwips(m_main.x(), dpi) + 10.0f;
+    window->move(Twips::toPixels(left, dpi), Twips::toPixels(top, dpi));
+    // The file need not exist: Ok then changes nothing.
+    window->setFileName(List1->selectedItem());
+    window->showModeless();
+    m_main.ShowFileInfo();
+}
+
+void Form1Commands::Dir1_KeyPress(int KeyAscii) {
+    const QString k = QString(QChar(static_cast<char16_t>(KeyAscii))).toUpper();
+    if (k == QLatin1String("N")) {
+        Messages& messages = Shell::instance().messages();
+        // The name is used as typed: not trimmed, not checked; the file system has the last word.
+        const std::string name =
+            messages.input(QStringLiteral("Please Enter a name for the directory"));
+        if (name.empty())
+            return;
+        const FileOps::Result made = FileOps::CreateFolder(m_main.CurrentFolder() + name);
+        if (!made)
+            messages.message("An error occured in making directory \r\n     " + made.error +
+                             "\r\n");
+        Dir1->refresh();
+    } else if (k == QLatin1String("M")) {
+        MoveAllToFolder();
+    }
+}
+
+void Form1Commands::Dir1_KeyUp(int KeyCode, int) {
+    if (KeyCode == ::KeyCode::Insert)
+        CopyAllToFolder();
+}
+
+void Form1Commands::File1_DblClick() {
+    if (File1->listIndex() < 0)
+        return;
+    List1->items().append(File1->folderWithSlash() + File1->selectedItem());
+}
+
+void Form1Commands::File1_KeyUp(int KeyCode, int Shift) {
+    // Shift+Enter exactly: Enter alone, or with Ctrl or Alt as well, gathers nothing.
+    if (KeyCode != ::KeyCode::Enter || Shift != ShiftState::Shift)
+        return;
+    List1->items().append(m_main.CurrentFolder(), File1->items().items());
+}
+
+void Form1Commands::List1_KeyPress(int KeyAscii) {
+    const QString k = QString(QChar(static_cast<char16_t>(KeyAscii))).toUpper();
+    if (k == QLatin1String("S")) {
+        ShowToolWindow(ToolWindow::SortByCriteria);
+    } else if (k == QLatin1String("D")) {
+        ShowToolWindow(ToolWindow::MoveFileByDate);
+    } else if (k == QLatin1String("M")) {
+        if (List1->listIndex() >= 0) {
+            MoveOneToFolder(List1->selectedItem());
+            // The entry goes whether or not the move worked; the message told of a failure.
+            List1->removeItem(List1->listIndex());
+        }
+    } else if (k == QLatin1String("C")) {
+        if (List1->listIndex() >= 0)
+            List1->removeItem(List1->listIndex());
+    } else if (k == QLatin1String("R")) {
+        List1->clear();
+    } else if (k == QLatin1String("F")) {
+        if (List1->listIndex() >= 0)
+            CopySelectedToFolder();
+    }
+}
+
+void Form1Commands::List1_KeyUp(int KeyCode, int Shift) {
+    switch (KeyCode) {
+    case ::KeyCode::F4:
+        ShowToolWindow(ToolWindow::BatchRenamer);
+        break;
+    case ::KeyCode::F9:
+        ShowToolWindow(ToolWindow::MoveByExtension);
+        break;
+    case ::KeyCode::Insert:
+        if (List1->listIndex() >= 0)
+            CopySelectedToFolder();
+        break;
+    case ::KeyCode::Enter:
+        switch (ViewerFor(List1->selectedItem())) {
+        case Viewer::Text:
+            ShowTextViewer();
+            break;
+        case Viewer::Picture:
+            ShowPictureViewer();
+            break;
+        case Viewer::None:
+            break;
+        }
+        break;
+    case ::KeyCode::Delete:
+        if (Shift == ShiftState::Ctrl)
+            BatchDelete();
+        else
+            DeleteSelectedFile();
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1Commands::DeleteSelectedFile() {
+    // No confirmation and no message: a failed delete is skipped, and the entry goes all the same.
+    BatchTransfer::DeleteFile(List1->selectedItem());
+    List1->removeItem(List1->listIndex());
+    File1->refresh();
+}
+
+void Form1Commands::BatchDelete() {
+    // The bound is read once, each entry when its turn comes. Other handlers run while the batch
+    // yields and may shorten the list: entries past its end read as empty text, whose delete fails
+    // and is reported.
+    const int count = List1->count();
+    if (count == 0)
+        return;
+    const auto job = BatchTransfer::Delete(count, [this](int index) { return List1->item(index); });
+    // The folder visibly shrinks; refreshes are spaced so that a long batch stays linear.
+    connect(job.get(), &BatchJob::progress, this, [this] {
+        File1->refreshSoon();
+        QCoreApplication::processEvents();
+    });
+    const std::string failures =
+        RunReportingFailures(*job, Heading::BatchDelete, FailureLine::Bare);
+    File1->refreshNowIfPending();
+    Shell::instance().reportFailures(failures);
+    List1->clear();
+}
+
+void Form1Commands::ShowToolWindow(ToolWindow window) {
+    ToolWindowBase* tool = Shell::instance().load(window);
+    if (!tool)
+        return;
+    // Directly above this window, 100 twips further left, its outer bottom edge on our top edge.
+    // The frame counts in its height, so it is learnt before the window is first shown, and the
+    // window itself is placed inside it: placed once, it never jumps.
+    const QMargins frame = WindowFrame::Extents(tool);
+    const QRect ours = m_main.frameGeometry();
+    const QPoint outer(ours.left() - Twips::toPixels(100, Twips::dpi(&m_main)),
+                       ours.top() - (frame.top() + tool->height() + frame.bottom()));
+    tool->setGeometry(QRect(outer + QPoint(frame.left(), frame.top()), tool->size()));
+    tool->showModeless();
+}
