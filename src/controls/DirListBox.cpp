@@ -119,7 +119,7 @@ bool DirListBox::setPath(const std::string& folder) {
     if (target.empty())
         return false;
     FolderListing listing = ListFolder(target, ListWhat::Folders);
-    if (listing.error)
+    if (!listing.result)
         return false;
     const bool changed = target != m_path;
     rebuild(target, std::move(listing.folders));
@@ -139,7 +139,7 @@ bool DirListBox::setDrive(const std::string& mountPoint) {
 
 void DirListBox::refresh() {
     FolderListing listing = ListFolder(m_path, ListWhat::Folders);
-    if (!listing.error)
+    if (listing.result)
         rebuild(m_path, std::move(listing.folders));
 }
 

@@ -14,9 +14,8 @@ FailureLines BatchTransfer::Run(Operation operation, const std::vector<std::stri
     FailureLines failures;
     for (const std::string& entry : entries) {
         const std::string destination = Destination(entry, folder);
-        const FileOps::Result result = operation == Operation::Copy
-                                           ? FileOps::CopyFile(entry, destination)
-                                           : FileOps::MoveFile(entry, destination);
+        const Result result = operation == Operation::Copy ? FileOps::CopyFile(entry, destination)
+                                                           : FileOps::MoveFile(entry, destination);
         if (result)
             continue;
         if (lines == Lines::Named)
@@ -27,8 +26,8 @@ FailureLines BatchTransfer::Run(Operation operation, const std::vector<std::stri
     return failures;
 }
 
-FileOps::Result BatchTransfer::DeleteFile(const std::string& path) {
-    const FileOps::Result result = FileOps::DeleteFile(path);
+Result BatchTransfer::DeleteFile(const std::string& path) {
+    const Result result = FileOps::DeleteFile(path);
     // Only a refusal is worth a second try, and only for a file marked read-only. The entry itself
     // is looked at, never what a link points to: deleting a link removes the link.
     if (result || (result.code != EACCES && result.code != EPERM))
@@ -42,7 +41,7 @@ FileOps::Result BatchTransfer::DeleteFile(const std::string& path) {
     if (!before)
         return result;
     if (SetFileAttributesA(path, FileAttr::Normal))
-        if (FileOps::Result retried = FileOps::DeleteFile(path))
+        if (Result retried = FileOps::DeleteFile(path))
             return retried;
     (void)RestoreAttributes(path, *before);
     return result;

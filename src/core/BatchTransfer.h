@@ -24,6 +24,6 @@ FailureLines Run(Operation operation, const std::vector<std::string>& entries,
 // refuses for that), its attributes are made plain and the delete is tried once more; when that
 // fails too, the file gets its attributes back and the first refusal is reported. A link is
 // deleted as a link and its attributes are never touched, nor those of the file it points to.
-FileOps::Result DeleteFile(const std::string& path);
+Result DeleteFile(const std::string& path);
 
 } // namespace BatchTransfer

@@ -129,8 +129,8 @@ std::vector<RenameOutcome> RunRenames(const std::vector<PlannedRename>& plan,
     std::vector<RenameOutcome> outcomes;
     outcomes.reserve(plan.size());
     for (const PlannedRename& step : plan) {
-        FileOps::Result result = step.refusal.empty() ? rename(step.from, step.to)
-                                                      : FileOps::Result::failure(step.refusal);
+        Result result =
+            step.refusal.empty() ? rename(step.from, step.to) : Result::failure(step.refusal);
         outcomes.push_back({step.from, step.to, std::move(result)});
     }
     return outcomes;

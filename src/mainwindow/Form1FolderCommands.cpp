@@ -16,7 +16,7 @@ void Form1::Dir1_KeyPress(int KeyAscii) {
             messages.input(QStringLiteral("Please Enter a name for the directory"));
         if (name.empty())
             return;
-        const FileOps::Result made = FileOps::CreateFolder(m_CurrentFolder + name);
+        const Result made = FileOps::CreateFolder(m_CurrentFolder + name);
         if (!made)
             messages.message("An error occured in making directory \r\n     " + made.error +
                              "\r\n");

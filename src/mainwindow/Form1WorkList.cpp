@@ -110,7 +110,7 @@ void Form1::BatchDelete() {
     if (count == 0)
         return;
     for (int i = 0; i < count; ++i) {
-        const FileOps::Result result = BatchTransfer::DeleteFile(List1->item(i));
+        const Result result = BatchTransfer::DeleteFile(List1->item(i));
         if (!result)
             failures.addBare(result.error);
         // The folder visibly shrinks; refreshes are spaced so that a long batch stays linear.

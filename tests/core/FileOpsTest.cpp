@@ -103,7 +103,7 @@ TEST(FileOpsCopy, RefusesTheSameFileAndWhatIsNotARegularFile) {
     ASSERT_EQ(::link((dir / "a").c_str(), (dir / "hard").c_str()), 0);
     ASSERT_EQ(::symlink("a", (dir / "soft").c_str()), 0);
     for (const char* name : {"a", "hard", "soft"}) {
-        const FileOps::Result r = FileOps::CopyFile(dir / "a", dir / name);
+        const Result r = FileOps::CopyFile(dir / "a", dir / name);
         EXPECT_EQ(r.error, "Source and destination are the same file") << name;
         EXPECT_EQ(r.code, 0); // refused by our own rule, no system error
     }
@@ -128,7 +128,7 @@ TEST(FileOpsMove, RenamesWithinAFileSystemButNeverReplaces) {
     const std::pair<const char*, const char*> clashes[] = {
         {"a", "b"}, {"a", "dangling"}, {"sub", "empty"}};
     for (const auto& [from, to] : clashes) {
-        const FileOps::Result r = FileOps::MoveFile(dir / from, dir / to);
+        const Result r = FileOps::MoveFile(dir / from, dir / to);
         EXPECT_EQ(r.error, "File exists") << to;
         EXPECT_EQ(r.code, EEXIST);
     }
@@ -167,7 +167,7 @@ TEST(FileOpsFault, AcrossFileSystemsAndOntoAFullOne) {
         EXPECT_EQ(FileOps::MoveFile(dir / "big", mnt + "new").error, kNoSpace);
         EXPECT_EQ(ReadFile(mnt + "old"), old);
 
-        const FileOps::Result r = FileOps::MoveFile(dir / "a", mnt + "a");
+        const Result r = FileOps::MoveFile(dir / "a", mnt + "a");
         EXPECT_TRUE(r) << r.error;
         ExpectCarried(mnt + "a", contents, 0604, record);
         EXPECT_EQ(FileOps::MoveFile(dir / "b", mnt + "a").error, "File exists");

@@ -47,8 +47,8 @@ TEST(Module1, GetAttributeTextListsWordsInItsOwnOrder) {
     ASSERT_TRUE(SetFileAttributesA(file, FileAttr::Archive));
     EXPECT_EQ(GetAttributeText(file), "Archive  ");
 
-    const AttrResult all = SetFileAttributesA(file, FileAttr::ReadOnly | FileAttr::Hidden |
-                                                        FileAttr::System | FileAttr::Archive);
+    const Result all = SetFileAttributesA(file, FileAttr::ReadOnly | FileAttr::Hidden |
+                                                    FileAttr::System | FileAttr::Archive);
     if (!all)
         GTEST_SKIP() << "this file system cannot store the attribute record: " << all.error;
     // Read-only comes first and archive before hidden and system, whatever the bit values.
