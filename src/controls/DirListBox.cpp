@@ -5,6 +5,7 @@
 #include "core/DirListing.h"
 #include "core/DisplayText.h"
 #include "core/FolderMemory.h"
+#include "core/Module1.h"
 
 #include <QAbstractListModel>
 #include <QApplication>
@@ -170,7 +171,7 @@ void DirListBox::rebuild(const std::string& folder, std::vector<std::string> sub
         start = stop + 1;
     }
     const int current = static_cast<int>(rows.size()) - 1;
-    const std::string prefix = folder == "/" ? "/" : folder + "/";
+    const std::string prefix = Module1::WithClosingSlash(folder);
     for (auto& name : subfolders)
         rows.push_back({prefix + name, std::move(name), current + 1, false});
     m_path = folder;

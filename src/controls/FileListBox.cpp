@@ -39,12 +39,6 @@ void FileListBox::refresh() {
         setListIndex(static_cast<int>(at - names.begin()), true);
 }
 
-std::string FileListBox::folderWithSlash() const {
-    if (!m_path.empty() && m_path.back() == '/')
-        return m_path;
-    return m_path + '/';
-}
-
 void FileListBox::refreshSoon() {
     if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kRefreshSpacingMs)
         refresh();

@@ -6,7 +6,7 @@
 #include <cerrno>
 
 std::string BatchTransfer::Destination(const std::string& entry, const std::string& folder) {
-    return folder + Module1::GetFileName(entry);
+    return Module1::JoinPath(folder, Module1::GetFileName(entry));
 }
 
 FailureLines BatchTransfer::Run(Operation operation, const std::vector<std::string>& entries,

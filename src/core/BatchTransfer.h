@@ -13,7 +13,7 @@ namespace BatchTransfer {
 enum class Operation { Copy, Move };
 enum class Lines { Named, Bare };
 
-// The entry's file name joined to folder (which ends in "/").
+// The entry's file name inside folder.
 std::string Destination(const std::string& entry, const std::string& folder);
 
 // Copies or moves every entry into folder, in order; one line per failed file.

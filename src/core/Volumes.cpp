@@ -2,6 +2,7 @@
 
 #include "core/DirListing.h"
 #include "core/DisplayText.h"
+#include "core/Module1.h"
 #include "core/UniqueFd.h"
 
 #include <algorithm>
@@ -205,7 +206,7 @@ std::map<std::string, std::string> DeviceLabels(const std::string& folder) {
     const std::unique_ptr<DIR, CloseDir> dir(::opendir(folder.c_str()));
     if (!dir)
         return labels;
-    const std::string prefix = folder.empty() || folder.back() != '/' ? folder + '/' : folder;
+    const std::string prefix = Module1::WithClosingSlash(folder);
     while (const dirent* e = ::readdir(dir.get())) {
         const std::string_view name = e->d_name;
         if (name == "." || name == "..")

@@ -9,6 +9,7 @@
 #include "core/DirListing.h"
 #include "core/DisplayText.h"
 #include "core/FileInfoPanel.h"
+#include "core/Module1.h"
 #include "ui/Shell.h"
 #include "ui/ToolWindowBase.h"
 #include "ui/Twips.h"
@@ -145,7 +146,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::ShowFileInfo() {
-    FileInfoPanel::EnsureClosingSlash(m_CurrentFolder);
+    m_CurrentFolder = Module1::WithClosingSlash(std::move(m_CurrentFolder));
     if (const auto text = FileInfoPanel::Text(m_CurrentFolder, m_CurrentFile, m_CurrentAttributes,
                                               m_currentFilePath))
         Label2->setText(*text);

@@ -12,14 +12,14 @@
 
 void Form1::File1_Click() {
     m_CurrentAttributes =
-        Module1::GetAttributeText(File1->folderWithSlash() + File1->selectedItem());
+        Module1::GetAttributeText(Module1::JoinPath(File1->path(), File1->selectedItem()));
     ShowFileInfo();
 }
 
 void Form1::File1_DblClick() {
     if (File1->listIndex() < 0)
         return;
-    List1->items().append(File1->folderWithSlash() + File1->selectedItem());
+    List1->items().append(Module1::JoinPath(File1->path(), File1->selectedItem()));
 }
 
 void Form1::File1_KeyUp(int KeyCode, int Shift) {

@@ -29,6 +29,9 @@ TEST(Module1, GetFileNameAndGetFolderPathSplitAtTheLastSlash) {
     EXPECT_EQ(GetFolderPath("/boot.ini"), "/");
     EXPECT_EQ(GetFolderPath("report.txt"), "");
 
+    EXPECT_EQ(JoinPath("/media/stick", "a"), "/media/stick/a");
+    EXPECT_EQ(JoinPath("/", "a"), "/a");
+
     // Bytes that are not UTF-8 pass through untouched.
     const std::string odd = "/m\xfc"
                             "ll/caf\xe9.TXT";
