@@ -9,13 +9,6 @@
 
 namespace {
 
-// Newer locale data writes narrow or no-break spaces; typed text has plain blanks.
-QString Plain(QString text) {
-    text.replace(QChar(0x202F), u' ');
-    text.replace(QChar(0x00A0), u' ');
-    return text;
-}
-
 bool IsWordCharacter(QChar c) {
     return c.isLetter() || c.isMark();
 }
@@ -108,7 +101,7 @@ QString DateOrder(const QString& shortFormat) {
 }
 
 void LearnDesignator(Vocabulary& v, const QString& text, WordKind kind) {
-    const QString lower = Plain(text).toLower();
+    const QString lower = PlainBlanks(text).toLower();
     if (lower.contains(u'.') || lower.contains(u' '))
         (kind == WordKind::Am ? v.am : v.pm).append(lower);
     AddWord(v, lower, kind);
@@ -405,7 +398,7 @@ std::optional<UserDate> ReadIso(const QString& text) {
 std::optional<UserDate> ReadUserDate(const QString& input, const QLocale& locale,
                                      const QDate& today) {
     const Vocabulary& v = VocabularyFor(locale);
-    const QString text = ReplaceDesignators(Plain(input), v).trimmed();
+    const QString text = ReplaceDesignators(PlainBlanks(input), v).trimmed();
     if (text.isEmpty())
         return std::nullopt;
     if (std::optional<UserDate> iso = ReadIso(text))
