@@ -53,6 +53,25 @@ bool ReadU32(std::string_view data, size_t offset, uint32_t& out) {
     return true;
 }
 
+// The fixed part of each version of Samba's binary record, 0 for versions it never wrote; a record
+// cut short of it is damaged.
+size_t FixedRecordSize(uint16_t version) {
+    switch (version) {
+    case 1: // attrib, ea_size, size, alloc_size, create_time, change_time
+        return 40;
+    case 2: // flags, attrib, ea_size, size, alloc_size, create/change/write time, name
+        return 52;
+    case 3: // valid_flags, attrib, ea_size, size, alloc_size, create_time, change_time
+        return 44;
+    case 4: // valid_flags, attrib, itime, create_time
+        return 24;
+    case 5: // valid_flags, attrib, create_time
+        return 16;
+    default:
+        return 0;
+    }
+}
+
 bool HasNul(const std::string& path) {
     return path.find('\0') != std::string::npos;
 }
@@ -218,42 +237,15 @@ std::optional<uint32_t> ParseDosAttrib(std::string_view value) {
         return std::nullopt;
     offset = (offset + 4 + 3) / 4 * 4;
 
-    // Fixed part of each version; a record cut short of it is damaged.
-    size_t fixedSize = 0;
-    switch (version) {
-    case 1: // attrib, ea_size, size, alloc_size, create_time, change_time
-        fixedSize = 40;
-        break;
-    case 2: // flags, attrib, ea_size, size, alloc_size, create/change/write time, name
-        fixedSize = 52;
-        break;
-    case 3: // valid_flags, attrib, ea_size, size, alloc_size, create_time, change_time
-        fixedSize = 44;
-        break;
-    case 4: // valid_flags, attrib, itime, create_time
-        fixedSize = 24;
-        break;
-    case 5: // valid_flags, attrib, create_time
-        fixedSize = 16;
-        break;
-    default:
-        return std::nullopt;
-    }
-    if (offset > value.size() || value.size() - offset < fixedSize)
+    const size_t fixedSize = FixedRecordSize(version);
+    if (fixedSize == 0 || offset > value.size() || value.size() - offset < fixedSize)
         return std::nullopt;
 
+    // Version 1 starts with the attributes, later ones with flags. Samba reads the attribute field
+    // whatever the valid flags of versions 3 to 5 say: they only tell whether the creation time is
+    // set. So does this reader, or bits Samba shows would be lost here.
     uint32_t attrib = 0;
-    if (version == 1) {
-        ReadU32(value, offset, attrib);
-        return attrib;
-    }
-    if (version == 2) {
-        ReadU32(value, offset + 4, attrib);
-        return attrib;
-    }
-    // Samba reads the attribute field whatever the valid flags say: they only tell whether the
-    // creation time is set. So does this reader, or bits Samba shows would be lost here.
-    ReadU32(value, offset + 4, attrib);
+    ReadU32(value, version == 1 ? offset : offset + 4, attrib);
     return attrib;
 }
 

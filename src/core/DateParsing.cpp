@@ -393,6 +393,87 @@ std::optional<UserDate> ReadIso(const QString& text) {
     return UserDate{when.date(), when.time()};
 }
 
+// What the words and numbers of a typed date say, before they are built into a date and a time.
+struct DateFields {
+    QList<Token> timeFields; // hours, minutes, seconds
+    int milliseconds = 0;
+    int designator = -1; // 0 AM, 1 PM
+    int month = 0;       // a month given by name
+    QList<Token> numbers;
+};
+
+// Sorts the tokens into time fields, the month, the designator and the other numbers. Empty when
+// something is given twice or a colon stands alone.
+std::optional<DateFields> SortTokens(const QList<Token>& t) {
+    DateFields f;
+    for (qsizetype k = 0; k < t.size(); ++k) {
+        if (IsNumber(t, k) && IsMark(t, k + 1, u":") && IsNumber(t, k + 2)) {
+            // 9:05, 9:05:02, 9:05:02.250
+            if (!f.timeFields.isEmpty())
+                return std::nullopt;
+            f.timeFields = {t[k], t[k + 2]};
+            k += 2;
+            if (IsMark(t, k + 1, u":") && IsNumber(t, k + 2)) {
+                f.timeFields.append(t[k + 2]);
+                k += 2;
+                if (IsMark(t, k + 1, u".,") && IsNumber(t, k + 2)) {
+                    f.milliseconds = (t[k + 2].text + QStringLiteral("00")).left(3).toInt();
+                    k += 2;
+                }
+            }
+            continue;
+        }
+        if (IsNumber(t, k) && k + 1 < t.size() && t[k + 1].kind == Token::Word &&
+            t[k + 1].word == WordKind::TimeLiteral) {
+            // 9時05分, 9 ч.
+            f.timeFields.append(t[k]);
+            ++k;
+            continue;
+        }
+        switch (t[k].kind) {
+        case Token::Number:
+            f.numbers.append(t[k]);
+            break;
+        case Token::Mark:
+            if (t[k].text == u":")
+                return std::nullopt;
+            break;
+        case Token::Word:
+            if (t[k].word == WordKind::Month) {
+                if (f.month != 0)
+                    return std::nullopt;
+                f.month = t[k].value;
+            } else if (t[k].word == WordKind::Am || t[k].word == WordKind::Pm) {
+                if (f.designator >= 0)
+                    return std::nullopt;
+                f.designator = t[k].word == WordKind::Am ? 0 : 1;
+            }
+            break;
+        }
+    }
+    return f;
+}
+
+// A time given without colons is taken from the plain numbers. False when the time cannot be.
+bool TakeTimeFromNumbers(DateFields& f) {
+    if (f.timeFields.isEmpty()) {
+        if (f.designator >= 0 && !f.numbers.isEmpty()) {
+            // 9 PM
+            f.timeFields.append(f.numbers.takeLast());
+        } else {
+            // Numbers beyond a whole date, set apart by a blank, are a time: 14.3.2009 9.05
+            const qsizetype dateCount = f.month != 0 ? 2 : 3;
+            if (f.numbers.size() > dateCount) {
+                f.timeFields = f.numbers.mid(dateCount);
+                f.numbers.resize(dateCount);
+                if (!f.timeFields.front().afterBlank)
+                    return false;
+            }
+        }
+    }
+    return f.timeFields.size() <= 3 && (f.designator < 0 || !f.timeFields.isEmpty());
+}
+
 } // namespace
 
 std::optional<UserDate> ReadUserDate(const QString& input, const QLocale& locale,
@@ -406,89 +487,22 @@ std::optional<UserDate> ReadUserDate(const QString& input, const QLocale& locale
     const std::optional<QList<Token>> tokens = Tokenize(text, v);
     if (!tokens)
         return std::nullopt;
-    const QList<Token>& t = *tokens;
-
-    QList<Token> timeFields;
-    int milliseconds = 0;
-    int designator = -1; // 0 AM, 1 PM
-    int month = 0;
-    QList<Token> numbers;
-    for (qsizetype k = 0; k < t.size(); ++k) {
-        if (IsNumber(t, k) && IsMark(t, k + 1, u":") && IsNumber(t, k + 2)) {
-            // 9:05, 9:05:02, 9:05:02.250
-            if (!timeFields.isEmpty())
-                return std::nullopt;
-            timeFields = {t[k], t[k + 2]};
-            k += 2;
-            if (IsMark(t, k + 1, u":") && IsNumber(t, k + 2)) {
-                timeFields.append(t[k + 2]);
-                k += 2;
-                if (IsMark(t, k + 1, u".,") && IsNumber(t, k + 2)) {
-                    milliseconds = (t[k + 2].text + QStringLiteral("00")).left(3).toInt();
-                    k += 2;
-                }
-            }
-            continue;
-        }
-        if (IsNumber(t, k) && k + 1 < t.size() && t[k + 1].kind == Token::Word &&
-            t[k + 1].word == WordKind::TimeLiteral) {
-            // 9時05分, 9 ч.
-            timeFields.append(t[k]);
-            ++k;
-            continue;
-        }
-        switch (t[k].kind) {
-        case Token::Number:
-            numbers.append(t[k]);
-            break;
-        case Token::Mark:
-            if (t[k].text == u":")
-                return std::nullopt;
-            break;
-        case Token::Word:
-            if (t[k].word == WordKind::Month) {
-                if (month != 0)
-                    return std::nullopt;
-                month = t[k].value;
-            } else if (t[k].word == WordKind::Am || t[k].word == WordKind::Pm) {
-                if (designator >= 0)
-                    return std::nullopt;
-                designator = t[k].word == WordKind::Am ? 0 : 1;
-            }
-            break;
-        }
-    }
-
-    if (timeFields.isEmpty()) {
-        if (designator >= 0 && !numbers.isEmpty()) {
-            // 9 PM
-            timeFields.append(numbers.takeLast());
-        } else {
-            // Numbers beyond a whole date, set apart by a blank, are a time: 14.3.2009 9.05
-            const qsizetype dateCount = month != 0 ? 2 : 3;
-            if (numbers.size() > dateCount) {
-                timeFields = numbers.mid(dateCount);
-                numbers.resize(dateCount);
-                if (!timeFields.front().afterBlank)
-                    return std::nullopt;
-            }
-        }
-    }
-    if (timeFields.size() > 3 || (designator >= 0 && timeFields.isEmpty()))
+    std::optional<DateFields> f = SortTokens(*tokens);
+    if (!f || !TakeTimeFromNumbers(*f))
         return std::nullopt;
 
     UserDate read{QDate(), QTime(0, 0)};
-    if (!timeFields.isEmpty()) {
-        const std::optional<QTime> time = BuildTime(timeFields, designator, milliseconds);
+    if (!f->timeFields.isEmpty()) {
+        const std::optional<QTime> time = BuildTime(f->timeFields, f->designator, f->milliseconds);
         if (!time)
             return std::nullopt;
         read.time = *time;
     }
-    if (month != 0 || !numbers.isEmpty()) {
-        read.date = BuildDate(numbers, month, v.order, today);
+    if (f->month != 0 || !f->numbers.isEmpty()) {
+        read.date = BuildDate(f->numbers, f->month, v.order, today);
         if (!read.date.isValid())
             return std::nullopt;
-    } else if (timeFields.isEmpty()) {
+    } else if (f->timeFields.isEmpty()) {
         return std::nullopt;
     }
     return read;

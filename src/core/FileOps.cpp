@@ -436,31 +436,50 @@ struct XattrOutcome {
     int leftOutError = 0;
 };
 
+// The NUL-separated names of the file's extended attributes, none where it keeps none; errno on
+// failure, else 0.
+int ListXattrNames(int fd, std::vector<char>& names) {
+    names.clear();
+    for (;;) {
+        ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size < 0)
+            return errno == EOPNOTSUPP ? 0 : errno;
+        if (size == 0)
+            return 0;
+        names.resize(static_cast<size_t>(size));
+        size = ::flistxattr(fd, names.data(), names.size());
+        if (size >= 0) {
+            names.resize(static_cast<size_t>(size));
+            return 0;
+        }
+        if (errno != ERANGE)
+            return errno;
+    }
+}
+
+// One attribute's value into value, asking again when it grew meanwhile; its size, or -1 with
+// errno set.
+ssize_t ReadXattr(int fd, const char* name, std::vector<char>& value) {
+    for (;;) {
+        ssize_t size = ::fgetxattr(fd, name, nullptr, 0);
+        if (size < 0)
+            return size;
+        value.resize(static_cast<size_t>(size) + 1);
+        size = ::fgetxattr(fd, name, value.data(), value.size());
+        if (size >= 0 || errno != ERANGE)
+            return size;
+    }
+}
+
 // user.* attributes are the user's data (the DOS attribute record among them): a destination
 // that keeps extended attributes must take them, and those too large for it are named. Security
 // labels, ACLs and trusted data are carried where the destination and our rights allow.
 XattrOutcome CopyXattrs(int in, int out, XattrScope scope) {
     XattrOutcome outcome;
     std::vector<char> names;
-    for (;;) {
-        ssize_t size = ::flistxattr(in, nullptr, 0);
-        if (size < 0) {
-            outcome.error = errno == EOPNOTSUPP ? 0 : errno;
-            return outcome;
-        }
-        if (size == 0)
-            return outcome;
-        names.resize(static_cast<size_t>(size));
-        size = ::flistxattr(in, names.data(), names.size());
-        if (size >= 0) {
-            names.resize(static_cast<size_t>(size));
-            break;
-        }
-        if (errno != ERANGE) {
-            outcome.error = errno;
-            return outcome;
-        }
-    }
+    outcome.error = ListXattrNames(in, names);
+    if (outcome.error)
+        return outcome;
     std::vector<char> value;
     for (size_t at = 0; at < names.size();) {
         const char* name = names.data() + at;
@@ -472,16 +491,7 @@ XattrOutcome CopyXattrs(int in, int out, XattrScope scope) {
         const bool user = std::string_view(name, length).starts_with("user.");
         if (scope == XattrScope::User && !user)
             continue;
-        ssize_t size;
-        for (;;) {
-            size = ::fgetxattr(in, name, nullptr, 0);
-            if (size < 0)
-                break;
-            value.resize(static_cast<size_t>(size) + 1);
-            size = ::fgetxattr(in, name, value.data(), value.size());
-            if (size >= 0 || errno != ERANGE)
-                break;
-        }
+        const ssize_t size = ReadXattr(in, name, value);
         if (size < 0) {
             if (errno == ENODATA || (!user && (errno == EPERM || errno == EACCES)))
                 continue;
@@ -580,7 +590,10 @@ int FlushName(const std::string& folder, int file) {
     return ::fsync(dir.get()) == 0 || errno == EINVAL ? 0 : errno;
 }
 
-Result MoveAcross(const std::string& source, const std::string& destination) {
+// What refuses a move to another file system before anything is opened: a source that is no
+// regular file, a destination that exists or has no name.
+Result RefuseMoveAcross(const std::string& source, const std::string& destination,
+                        const PathParts& dst) {
     struct stat st;
     if (::lstat(source.c_str(), &st) != 0)
         return Result::fromErrno(errno);
@@ -588,7 +601,6 @@ Result MoveAcross(const std::string& source, const std::string& destination) {
         return Result::failure(kMoveFolderAcross);
     if (!S_ISREG(st.st_mode))
         return Result::failure(kMoveNotRegularAcross);
-    const PathParts dst = SplitPath(destination);
     struct stat existing;
     if (::lstat(destination.c_str(), &existing) == 0)
         return Result::fromErrno(EEXIST);
@@ -596,6 +608,37 @@ Result MoveAcross(const std::string& source, const std::string& destination) {
         return Result::fromErrno(errno);
     if (dst.name.empty())
         return Result::fromErrno(ENOENT);
+    return {};
+}
+
+// The last step of a move across file systems, once the copy is named and on disk: the source
+// goes, unless it is no longer the file that was copied. Where it must stay, so must nothing else,
+// and the copy's name in dirFd is removed again.
+Result RemoveMovedSource(const std::string& source, const struct stat& opened, int dirFd,
+                         const std::string& name) {
+    struct stat now;
+    if (::lstat(source.c_str(), &now) != 0) {
+        if (errno == ENOENT)
+            return {}; // removed by someone else meanwhile: the copy is all that is left
+        const int err = errno;
+        ::unlinkat(dirFd, name.c_str(), 0);
+        return Result::fromErrno(err);
+    }
+    if (!SameFile(now, opened))
+        return Result::failure(kSourceReplaced);
+    if (::unlink(source.c_str()) != 0) {
+        // An immutable or sticky folder, say.
+        const int err = errno;
+        ::unlinkat(dirFd, name.c_str(), 0);
+        return Result::fromErrno(err);
+    }
+    return {};
+}
+
+Result MoveAcross(const std::string& source, const std::string& destination) {
+    const PathParts dst = SplitPath(destination);
+    if (Result refused = RefuseMoveAcross(source, destination, dst); !refused)
+        return refused;
 
     UniqueFd in(::open(source.c_str(), kReadSource | O_NOFOLLOW));
     if (!in.valid())
@@ -624,23 +667,27 @@ Result MoveAcross(const std::string& source, const std::string& destination) {
         ::unlinkat(dir.get(), dst.name.c_str(), 0);
         return Result::fromErrno(err);
     }
+    return RemoveMovedSource(source, opened, dir.get(), dst.name);
+}
 
-    struct stat now;
-    if (::lstat(source.c_str(), &now) != 0) {
-        if (errno == ENOENT)
-            return {}; // removed by someone else meanwhile: the copy is all that is left
-        const int err = errno;
-        ::unlinkat(dir.get(), dst.name.c_str(), 0);
-        return Result::fromErrno(err);
+// Gives a complete copy the destination's name, replacing the file there when it exists.
+Result PublishCopy(Temp& temp, const std::string& name, bool exists) {
+    if (temp.name.empty()) {
+        // A file with no name lives only while it is open: it takes its name first. Mostly the
+        // name is free and the link alone is the copy's last step; else it replaces the old file.
+        int err = exists ? EEXIST : temp.link(name);
+        if (err == EEXIST)
+            err = temp.replace(name);
+        if (err)
+            return Result::fromErrno(err);
+        return {};
     }
-    if (!SameFile(now, opened))
-        return Result::failure(kSourceReplaced);
-    if (::unlink(source.c_str()) != 0) {
-        // The source stays (an immutable or sticky folder, say); so must nothing else.
-        const int err = errno;
-        ::unlinkat(dir.get(), dst.name.c_str(), 0);
+    // Closed first: a network file system may report a failed write only then, and the old
+    // destination stays until the copy is whole.
+    if (const int err = temp.fd.close())
         return Result::fromErrno(err);
-    }
+    if (const int err = temp.replace(name))
+        return Result::fromErrno(err);
     return {};
 }
 
@@ -678,9 +725,9 @@ Result CopyFile(const std::string& source, const std::string& destination) {
     UniqueFd dir(::open(dst.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!dir.valid())
         return Result::fromErrno(errno);
+    // Refused before a byte is copied: the old file cannot be replaced.
     if (exists && AppendOnly(dir.get()))
-        return Result::fromErrno(
-            EPERM); // refused before a byte is copied: the old file cannot be replaced
+        return Result::fromErrno(EPERM);
     const FileSizeLimitGuard guard;
     Temp temp;
     if (const int err = CreateTemp(dir.get(), temp))
@@ -688,22 +735,8 @@ Result CopyFile(const std::string& source, const std::string& destination) {
     std::string leftOut;
     if (Result r = FillTemp(in.get(), st, temp.fd.get(), Purpose::Copy, leftOut); !r)
         return r;
-    if (temp.name.empty()) {
-        // A file with no name lives only while it is open: it takes its name first. Mostly the
-        // name is free and the link alone is the copy's last step; else it replaces the old file.
-        int err = exists ? EEXIST : temp.link(dst.name);
-        if (err == EEXIST)
-            err = temp.replace(dst.name);
-        if (err)
-            return Result::fromErrno(err);
-    } else {
-        // Closed first: a network file system may report a failed write only then, and the old
-        // destination stays until the copy is whole.
-        if (const int err = temp.fd.close())
-            return Result::fromErrno(err);
-        if (const int err = temp.replace(dst.name))
-            return Result::fromErrno(err);
-    }
+    if (Result published = PublishCopy(temp, dst.name, exists); !published)
+        return published;
     if (!leftOut.empty())
         return Result::failure(leftOut, 0);
     return {};
