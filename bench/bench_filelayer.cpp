@@ -128,7 +128,7 @@ Sides Alternate(const std::string& folder, const std::function<void(int side)>& 
 }
 
 void CopyOrDie(const std::string& from, const std::string& to) {
-    if (const FileOps::Result r = FileOps::CopyFile(from, to); !r)
+    if (const Result r = FileOps::CopyFile(from, to); !r)
         Die(to + ": " + r.error);
 }
 

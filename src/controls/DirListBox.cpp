@@ -5,6 +5,7 @@
 #include "core/DirListing.h"
 #include "core/DisplayText.h"
 #include "core/FolderMemory.h"
+#include "core/Module1.h"
 
 #include <QAbstractListModel>
 #include <QApplication>
@@ -119,7 +120,7 @@ bool DirListBox::setPath(const std::string& folder) {
     if (target.empty())
         return false;
     FolderListing listing = ListFolder(target, ListWhat::Folders);
-    if (listing.error)
+    if (!listing.result)
         return false;
     const bool changed = target != m_path;
     rebuild(target, std::move(listing.folders));
@@ -139,7 +140,7 @@ bool DirListBox::setDrive(const std::string& mountPoint) {
 
 void DirListBox::refresh() {
     FolderListing listing = ListFolder(m_path, ListWhat::Folders);
-    if (!listing.error)
+    if (listing.result)
         rebuild(m_path, std::move(listing.folders));
 }
 
@@ -170,7 +171,7 @@ void DirListBox::rebuild(const std::string& folder, std::vector<std::string> sub
         start = stop + 1;
     }
     const int current = static_cast<int>(rows.size()) - 1;
-    const std::string prefix = folder == "/" ? "/" : folder + "/";
+    const std::string prefix = Module1::WithClosingSlash(folder);
     for (auto& name : subfolders)
         rows.push_back({prefix + name, std::move(name), current + 1, false});
     m_path = folder;

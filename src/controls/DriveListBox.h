@@ -14,7 +14,6 @@ public:
     QString drive() const { return currentText(); }
     // The selected volume's mount point; empty when none is listed.
     std::string mountPoint() const;
-    const std::vector<Volume>& volumes() const { return m_volumes; }
 
     // Reads the mounted volumes again, keeping the selected one when it is still mounted.
     void refresh();

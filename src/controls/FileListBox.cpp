@@ -16,7 +16,7 @@ FileListBox::FileListBox(QWidget* parent) : ListBox(parent) {
 
 bool FileListBox::setPath(const std::string& folder) {
     FolderListing listing = ListFolder(folder, ListWhat::Files);
-    if (listing.error)
+    if (!listing.result)
         return false;
     m_path = folder;
     items().setItems(std::move(listing.files));
@@ -28,7 +28,7 @@ void FileListBox::refresh() {
     m_sinceRefresh.start();
     const std::string selected = selectedItem();
     FolderListing listing = ListFolder(m_path, ListWhat::Files);
-    if (listing.error)
+    if (!listing.result)
         return;
     items().setItems(std::move(listing.files));
     if (selected.empty())
@@ -37,12 +37,6 @@ void FileListBox::refresh() {
     const auto at = std::find(names.begin(), names.end(), selected);
     if (at != names.end())
         setListIndex(static_cast<int>(at - names.begin()), true);
-}
-
-std::string FileListBox::folderWithSlash() const {
-    if (!m_path.empty() && m_path.back() == '/')
-        return m_path;
-    return m_path + '/';
 }
 
 void FileListBox::refreshSoon() {

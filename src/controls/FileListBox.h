@@ -25,9 +25,6 @@ public:
     // Carries out a refresh that refreshSoon put off.
     void refreshNowIfPending();
 
-    // The folder with exactly one closing "/".
-    std::string folderWithSlash() const;
-
 private:
     std::string m_path;
     QElapsedTimer m_sinceRefresh;

@@ -1,8 +1,9 @@
 #include "core/Attributes.h"
 
+#include "core/UniqueFd.h"
+
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
@@ -52,6 +53,25 @@ bool ReadU32(std::string_view data, size_t offset, uint32_t& out) {
     return true;
 }
 
+// The fixed part of each version of Samba's binary record, 0 for versions it never wrote; a record
+// cut short of it is damaged.
+size_t FixedRecordSize(uint16_t version) {
+    switch (version) {
+    case 1: // attrib, ea_size, size, alloc_size, create_time, change_time
+        return 40;
+    case 2: // flags, attrib, ea_size, size, alloc_size, create/change/write time, name
+        return 52;
+    case 3: // valid_flags, attrib, ea_size, size, alloc_size, create_time, change_time
+        return 44;
+    case 4: // valid_flags, attrib, itime, create_time
+        return 24;
+    case 5: // valid_flags, attrib, create_time
+        return 16;
+    default:
+        return 0;
+    }
+}
+
 bool HasNul(const std::string& path) {
     return path.find('\0') != std::string::npos;
 }
@@ -74,10 +94,6 @@ int UnlessAbsent(int error) {
     return error == ENODATA || NoXattrSupport(error) ? 0 : error;
 }
 
-AttrResult Failure(std::string text) {
-    return AttrResult{false, std::move(text)};
-}
-
 constexpr const char* kLinkHasNone = "A symbolic link has no attributes of its own";
 
 // The file that one call works on, examined once. Following links, every call goes through the
@@ -95,16 +111,16 @@ public:
         int dirfd = AT_FDCWD, flags = AT_STATX_SYNC_AS_STAT;
         const char* name = path.c_str();
         if (follow == FollowLinks::No) {
-            m_fd = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-            if (m_fd < 0) {
+            m_fd.reset(::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+            if (!m_fd.valid()) {
                 m_error = errno;
                 return;
             }
-            dirfd = m_fd;
+            dirfd = m_fd.get();
             flags |= AT_EMPTY_PATH;
             name = "";
             struct stat procEntry {};
-            if (const std::string proc = "/proc/self/fd/" + std::to_string(m_fd);
+            if (const std::string proc = "/proc/self/fd/" + std::to_string(m_fd.get());
                 ::lstat(proc.c_str(), &procEntry) == 0)
                 m_name = proc;
             else
@@ -113,13 +129,6 @@ public:
         if (::statx(dirfd, name, flags, STATX_TYPE | STATX_MODE | STATX_INO, &m_info) != 0)
             m_error = errno;
     }
-    ~Target() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Target(const Target&) = delete;
-    Target& operator=(const Target&) = delete;
-
     // errno when the file cannot be examined, else 0.
     int error() const { return m_error; }
     const struct statx& info() const { return m_info; }
@@ -149,7 +158,7 @@ public:
 private:
     std::string m_name;
     bool m_nameFollows = true;
-    int m_fd = -1;
+    UniqueFd m_fd;
     int m_error = 0;
     struct statx m_info {};
 };
@@ -183,27 +192,27 @@ std::optional<std::string> ReadRecord(const Target& target, int& error) {
 }
 
 // Runs changeRecord, when there is one, and then gives the file finalMode. Writing a user attribute
-// needs write access to the file, so meanwhile the file is lent the owner's write bit. The first
-// failure's description, empty when all went well.
-std::string ChangeRecordThenMode(const Target& target, mode_t finalMode,
-                                 const std::function<std::string()>& changeRecord) {
-    std::string error;
+// needs write access to the file, so meanwhile the file is lent the owner's write bit. Reports the
+// first failure.
+Result ChangeRecordThenMode(const Target& target, mode_t finalMode,
+                            const std::function<Result()>& changeRecord) {
+    Result outcome;
     mode_t modeNow = target.mode();
     const auto setMode = [&](mode_t wantedMode) {
         if (wantedMode == modeNow)
             return;
         if (target.chmod(wantedMode) == 0)
             modeNow = wantedMode;
-        else if (error.empty())
-            error = std::strerror(errno);
+        else if (outcome)
+            outcome = Result::fromErrno(errno);
     };
     if (changeRecord) {
         setMode(modeNow | S_IWUSR);
-        if (std::string failure = changeRecord(); error.empty())
-            error = std::move(failure);
+        if (Result changed = changeRecord(); outcome)
+            outcome = std::move(changed);
     }
     setMode(finalMode);
-    return error;
+    return outcome;
 }
 
 } // namespace
@@ -228,42 +237,15 @@ std::optional<uint32_t> ParseDosAttrib(std::string_view value) {
         return std::nullopt;
     offset = (offset + 4 + 3) / 4 * 4;
 
-    // Fixed part of each version; a record cut short of it is damaged.
-    size_t fixedSize = 0;
-    switch (version) {
-    case 1: // attrib, ea_size, size, alloc_size, create_time, change_time
-        fixedSize = 40;
-        break;
-    case 2: // flags, attrib, ea_size, size, alloc_size, create/change/write time, name
-        fixedSize = 52;
-        break;
-    case 3: // valid_flags, attrib, ea_size, size, alloc_size, create_time, change_time
-        fixedSize = 44;
-        break;
-    case 4: // valid_flags, attrib, itime, create_time
-        fixedSize = 24;
-        break;
-    case 5: // valid_flags, attrib, create_time
-        fixedSize = 16;
-        break;
-    default:
-        return std::nullopt;
-    }
-    if (offset > value.size() || value.size() - offset < fixedSize)
+    const size_t fixedSize = FixedRecordSize(version);
+    if (fixedSize == 0 || offset > value.size() || value.size() - offset < fixedSize)
         return std::nullopt;
 
+    // Version 1 starts with the attributes, later ones with flags. Samba reads the attribute field
+    // whatever the valid flags of versions 3 to 5 say: they only tell whether the creation time is
+    // set. So does this reader, or bits Samba shows would be lost here.
     uint32_t attrib = 0;
-    if (version == 1) {
-        ReadU32(value, offset, attrib);
-        return attrib;
-    }
-    if (version == 2) {
-        ReadU32(value, offset + 4, attrib);
-        return attrib;
-    }
-    // Samba reads the attribute field whatever the valid flags say: they only tell whether the
-    // creation time is set. So does this reader, or bits Samba shows would be lost here.
-    ReadU32(value, offset + 4, attrib);
+    ReadU32(value, version == 1 ? offset : offset + 4, attrib);
     return attrib;
 }
 
@@ -296,12 +278,12 @@ uint32_t GetFileAttributesA(const std::string& path, FollowLinks follow) {
     return bits ? bits : FileAttr::Normal;
 }
 
-AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes) {
+Result SetFileAttributesA(const std::string& path, uint32_t attributes) {
     const Target target(path, FollowLinks::No);
     if (target.error())
-        return Failure(std::strerror(target.error()));
+        return Result::fromErrno(target.error());
     if (target.isLink())
-        return Failure(kLinkHasNone);
+        return Result::failure(kLinkHasNone);
 
     const uint32_t wanted = attributes & kRecordBits; // Normal alone clears them all
     const bool readOnly = wanted & FileAttr::ReadOnly;
@@ -317,12 +299,12 @@ AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes) {
     const uint32_t current = storedBits.value_or(0) & ~kDerivedBits;
     const uint32_t record = (current & ~kRecordBits) | wanted;
 
-    std::function<std::string()> writeRecord;
+    std::function<Result()> writeRecord;
     if (!(storedBits && current == record))
-        writeRecord = [&]() -> std::string {
+        writeRecord = [&]() -> Result {
             if (record == 0) {
                 if (stored && target.removeRecord() != 0 && UnlessAbsent(errno))
-                    return std::strerror(errno);
+                    return Result::fromErrno(errno);
                 return {};
             }
             // With its NUL, as Samba writes the text form.
@@ -330,19 +312,18 @@ AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes) {
                 return {};
             const int failure = errno;
             if (!NoXattrSupport(failure))
-                return std::strerror(failure);
+                return Result::fromErrno(failure);
             // The mode carries read-only and a leading dot carries hidden, so only what has no
             // other home is lost.
             uint32_t lost = wanted & (FileAttr::Hidden | FileAttr::System | FileAttr::Archive);
             if (NameMarksHidden(path))
                 lost &= ~FileAttr::Hidden;
-            return lost ? "This file system cannot store the hidden, system and archive attributes"
-                        : "";
+            if (!lost)
+                return {};
+            return Result::failure(
+                "This file system cannot store the hidden, system and archive attributes", failure);
         };
-    if (const std::string error = ChangeRecordThenMode(target, newMode, writeRecord);
-        !error.empty())
-        return Failure(error);
-    return AttrResult{};
+    return ChangeRecordThenMode(target, newMode, writeRecord);
 }
 
 std::optional<AttrSnapshot> SnapshotAttributes(const std::string& path) {
@@ -358,24 +339,21 @@ std::optional<AttrSnapshot> SnapshotAttributes(const std::string& path) {
                         std::move(record)};
 }
 
-AttrResult RestoreAttributes(const std::string& path, const AttrSnapshot& snapshot) {
+Result RestoreAttributes(const std::string& path, const AttrSnapshot& snapshot) {
     const Target target(path, FollowLinks::No);
     if (target.error())
-        return Failure(std::strerror(target.error()));
+        return Result::fromErrno(target.error());
     if (target.isLink() || !target.is(snapshot.device, snapshot.inode))
-        return Failure("The file was replaced meanwhile");
+        return Result::failure("The file was replaced meanwhile");
 
     int readError = 0;
-    std::function<std::string()> putRecord;
+    std::function<Result()> putRecord;
     if (ReadRecord(target, readError) != snapshot.record || readError)
-        putRecord = [&]() -> std::string {
+        putRecord = [&]() -> Result {
             if (snapshot.record ? target.setRecord(*snapshot.record) == 0
                                 : target.removeRecord() == 0 || !UnlessAbsent(errno))
                 return {};
-            return std::strerror(errno);
+            return Result::fromErrno(errno);
         };
-    if (const std::string error = ChangeRecordThenMode(target, snapshot.mode, putRecord);
-        !error.empty())
-        return Failure(error);
-    return AttrResult{};
+    return ChangeRecordThenMode(target, snapshot.mode, putRecord);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,21 +32,16 @@ std::string FormatDosAttrib(uint32_t bits);
 // to, or the link itself, which has none of its own (it reads as a plain file).
 enum class FollowLinks { Yes, No };
 
-// Attribute bits of the file at path, FileAttr::Invalid when the file cannot be examined.
+// Attribute bits of the file at path, FileAttr::Invalid when the file cannot be examined: the
+// Windows-shaped contract its callers rely on, so no Result here.
 uint32_t GetFileAttributesA(const std::string& path, FollowLinks follow = FollowLinks::Yes);
-
-struct AttrResult {
-    bool ok = true;
-    std::string error; // one line, empty when ok
-    explicit operator bool() const { return ok; }
-};
 
 // Sets read-only, hidden, system and archive as given (Normal alone clears them all). A symbolic
 // link is never followed: the file it points to, which may be anywhere, is not the one the user
 // named, and the link has no attributes to set, so that fails. Fails with a description too when
 // the file is missing, or when hidden, system or archive must be stored on a file system without
 // extended attributes.
-AttrResult SetFileAttributesA(const std::string& path, uint32_t attributes);
+Result SetFileAttributesA(const std::string& path, uint32_t attributes);
 
 // A file's exact mode bits and raw record, taken before a change that may turn out to be of no
 // use, so that the file can get back exactly what it had.
@@ -55,9 +52,10 @@ struct AttrSnapshot {
     std::optional<std::string> record; // empty when the file has none
 };
 
-// Empty when the file cannot be examined, its record cannot be read, or it is a link.
+// Empty when the file cannot be examined, its record cannot be read, or it is a link; callers only
+// need to know that there is nothing to restore.
 std::optional<AttrSnapshot> SnapshotAttributes(const std::string& path);
 
 // Gives the file the snapshot's mode and record again. Changes nothing and fails when path no
 // longer names the file the snapshot was taken of.
-AttrResult RestoreAttributes(const std::string& path, const AttrSnapshot& snapshot);
+Result RestoreAttributes(const std::string& path, const AttrSnapshot& snapshot);

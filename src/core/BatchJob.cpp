@@ -15,7 +15,7 @@ BatchJob::BatchJob(std::vector<std::string> entries, Action action)
 void BatchJob::run() {
     for (int index = 0; index < m_count && !m_cancelled; ++index) {
         const std::string entry = m_entries(index);
-        const FileOps::Result result = m_action(entry);
+        const Result result = m_action(entry);
         if (!result)
             emit failed(entry, result);
         emit progress(index + 1, m_count, entry);
@@ -27,7 +27,7 @@ std::string RunReportingFailures(BatchJob& job, const std::string& heading, Fail
     FailureLines lines;
     const QMetaObject::Connection collecting =
         QObject::connect(&job, &BatchJob::failed, &job,
-                         [&lines, form](const std::string& entry, const FileOps::Result& result) {
+                         [&lines, form](const std::string& entry, const Result& result) {
                              if (form == FailureLine::Named)
                                  lines.addNamed(Module1::GetFileName(entry), result.error);
                              else

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/FailureLines.h"
-#include "core/FileOps.h"
+#include "core/Result.h"
 
 #include <QObject>
 #include <functional>
@@ -19,7 +19,7 @@ public:
     // gives what it holds then (empty text past its end).
     using Entries = std::function<std::string(int index)>;
     // What the job does with one entry.
-    using Action = std::function<FileOps::Result(const std::string& entry)>;
+    using Action = std::function<Result(const std::string& entry)>;
 
     BatchJob(int count, Entries entries, Action action);
     BatchJob(std::vector<std::string> entries, Action action);
@@ -32,7 +32,7 @@ public:
     int count() const { return m_count; }
 
 signals:
-    void failed(const std::string& entry, const FileOps::Result& result);
+    void failed(const std::string& entry, const Result& result);
     // After each entry, failed or not: done of count are behind.
     void progress(int done, int count, const std::string& entry);
     void finished();

@@ -6,7 +6,7 @@
 #include <cerrno>
 
 std::string BatchTransfer::Destination(const std::string& entry, const std::string& folder) {
-    return folder + Module1::GetFileName(entry);
+    return Module1::JoinPath(folder, Module1::GetFileName(entry));
 }
 
 std::unique_ptr<BatchJob> BatchTransfer::Transfer(Operation operation,
@@ -24,8 +24,8 @@ std::unique_ptr<BatchJob> BatchTransfer::Delete(int count, BatchJob::Entries ent
     return std::make_unique<BatchJob>(count, std::move(entries), &DeleteFile);
 }
 
-FileOps::Result BatchTransfer::DeleteFile(const std::string& path) {
-    const FileOps::Result result = FileOps::DeleteFile(path);
+Result BatchTransfer::DeleteFile(const std::string& path) {
+    const Result result = FileOps::DeleteFile(path);
     // Only a refusal is worth a second try, and only for a file marked read-only. The entry itself
     // is looked at, never what a link points to: deleting a link removes the link.
     if (result || (result.code != EACCES && result.code != EPERM))
@@ -39,7 +39,7 @@ FileOps::Result BatchTransfer::DeleteFile(const std::string& path) {
     if (!before)
         return result;
     if (SetFileAttributesA(path, FileAttr::Normal))
-        if (FileOps::Result retried = FileOps::DeleteFile(path))
+        if (Result retried = FileOps::DeleteFile(path))
             return retried;
     (void)RestoreAttributes(path, *before);
     return result;

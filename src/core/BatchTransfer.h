@@ -13,7 +13,7 @@ namespace BatchTransfer {
 
 enum class Operation { Copy, Move };
 
-// The entry's file name joined to folder (which ends in "/").
+// The entry's file name inside folder.
 std::string Destination(const std::string& entry, const std::string& folder);
 
 // A job that copies or moves every entry into folder (which ends in "/") under its own name.
@@ -27,6 +27,6 @@ std::unique_ptr<BatchJob> Delete(int count, BatchJob::Entries entries);
 // refuses for that), its attributes are made plain and the delete is tried once more; when that
 // fails too, the file gets its attributes back and the first refusal is reported. A link is
 // deleted as a link and its attributes are never touched, nor those of the file it points to.
-FileOps::Result DeleteFile(const std::string& path);
+Result DeleteFile(const std::string& path);
 
 } // namespace BatchTransfer

@@ -9,13 +9,6 @@
 
 namespace {
 
-// Newer locale data writes narrow or no-break spaces; typed text has plain blanks.
-QString Plain(QString text) {
-    text.replace(QChar(0x202F), u' ');
-    text.replace(QChar(0x00A0), u' ');
-    return text;
-}
-
 bool IsWordCharacter(QChar c) {
     return c.isLetter() || c.isMark();
 }
@@ -108,7 +101,7 @@ QString DateOrder(const QString& shortFormat) {
 }
 
 void LearnDesignator(Vocabulary& v, const QString& text, WordKind kind) {
-    const QString lower = Plain(text).toLower();
+    const QString lower = PlainBlanks(text).toLower();
     if (lower.contains(u'.') || lower.contains(u' '))
         (kind == WordKind::Am ? v.am : v.pm).append(lower);
     AddWord(v, lower, kind);
@@ -400,38 +393,31 @@ std::optional<UserDate> ReadIso(const QString& text) {
     return UserDate{when.date(), when.time()};
 }
 
-} // namespace
-
-std::optional<UserDate> ReadUserDate(const QString& input, const QLocale& locale,
-                                     const QDate& today) {
-    const Vocabulary& v = VocabularyFor(locale);
-    const QString text = ReplaceDesignators(Plain(input), v).trimmed();
-    if (text.isEmpty())
-        return std::nullopt;
-    if (std::optional<UserDate> iso = ReadIso(text))
-        return iso;
-    const std::optional<QList<Token>> tokens = Tokenize(text, v);
-    if (!tokens)
-        return std::nullopt;
-    const QList<Token>& t = *tokens;
-
-    QList<Token> timeFields;
+// What the words and numbers of a typed date say, before they are built into a date and a time.
+struct DateFields {
+    QList<Token> timeFields; // hours, minutes, seconds
     int milliseconds = 0;
     int designator = -1; // 0 AM, 1 PM
-    int month = 0;
+    int month = 0;       // a month given by name
     QList<Token> numbers;
+};
+
+// Sorts the tokens into time fields, the month, the designator and the other numbers. Empty when
+// something is given twice or a colon stands alone.
+std::optional<DateFields> SortTokens(const QList<Token>& t) {
+    DateFields f;
     for (qsizetype k = 0; k < t.size(); ++k) {
         if (IsNumber(t, k) && IsMark(t, k + 1, u":") && IsNumber(t, k + 2)) {
             // 9:05, 9:05:02, 9:05:02.250
-            if (!timeFields.isEmpty())
+            if (!f.timeFields.isEmpty())
                 return std::nullopt;
-            timeFields = {t[k], t[k + 2]};
+            f.timeFields = {t[k], t[k + 2]};
             k += 2;
             if (IsMark(t, k + 1, u":") && IsNumber(t, k + 2)) {
-                timeFields.append(t[k + 2]);
+                f.timeFields.append(t[k + 2]);
                 k += 2;
                 if (IsMark(t, k + 1, u".,") && IsNumber(t, k + 2)) {
-                    milliseconds = (t[k + 2].text + QStringLiteral("00")).left(3).toInt();
+                    f.milliseconds = (t[k + 2].text + QStringLiteral("00")).left(3).toInt();
                     k += 2;
                 }
             }
@@ -440,13 +426,13 @@ std::optional<UserDate> ReadUserDate(const QString& input, const QLocale& locale
         if (IsNumber(t, k) && k + 1 < t.size() && t[k + 1].kind == Token::Word &&
             t[k + 1].word == WordKind::TimeLiteral) {
             // 9時05分, 9 ч.
-            timeFields.append(t[k]);
+            f.timeFields.append(t[k]);
             ++k;
             continue;
         }
         switch (t[k].kind) {
         case Token::Number:
-            numbers.append(t[k]);
+            f.numbers.append(t[k]);
             break;
         case Token::Mark:
             if (t[k].text == u":")
@@ -454,48 +440,69 @@ std::optional<UserDate> ReadUserDate(const QString& input, const QLocale& locale
             break;
         case Token::Word:
             if (t[k].word == WordKind::Month) {
-                if (month != 0)
+                if (f.month != 0)
                     return std::nullopt;
-                month = t[k].value;
+                f.month = t[k].value;
             } else if (t[k].word == WordKind::Am || t[k].word == WordKind::Pm) {
-                if (designator >= 0)
+                if (f.designator >= 0)
                     return std::nullopt;
-                designator = t[k].word == WordKind::Am ? 0 : 1;
+                f.designator = t[k].word == WordKind::Am ? 0 : 1;
             }
             break;
         }
     }
+    return f;
+}
 
-    if (timeFields.isEmpty()) {
-        if (designator >= 0 && !numbers.isEmpty()) {
+// A time given without colons is taken from the plain numbers. False when the time cannot be.
+bool TakeTimeFromNumbers(DateFields& f) {
+    if (f.timeFields.isEmpty()) {
+        if (f.designator >= 0 && !f.numbers.isEmpty()) {
             // 9 PM
-            timeFields.append(numbers.takeLast());
+            f.timeFields.append(f.numbers.takeLast());
         } else {
             // Numbers beyond a whole date, set apart by a blank, are a time: 14.3.2009 9.05
-            const qsizetype dateCount = month != 0 ? 2 : 3;
-            if (numbers.size() > dateCount) {
-                timeFields = numbers.mid(dateCount);
-                numbers.resize(dateCount);
-                if (!timeFields.front().afterBlank)
-                    return std::nullopt;
+            const qsizetype dateCount = f.month != 0 ? 2 : 3;
+            if (f.numbers.size() > dateCount) {
+                f.timeFields = f.numbers.mid(dateCount);
+                f.numbers.resize(dateCount);
+                if (!f.timeFields.front().afterBlank)
+                    return false;
             }
         }
     }
-    if (timeFields.size() > 3 || (designator >= 0 && timeFields.isEmpty()))
+    return f.timeFields.size() <= 3 && (f.designator < 0 || !f.timeFields.isEmpty());
+}
+
+} // namespace
+
+std::optional<UserDate> ReadUserDate(const QString& input, const QLocale& locale,
+                                     const QDate& today) {
+    const Vocabulary& v = VocabularyFor(locale);
+    const QString text = ReplaceDesignators(PlainBlanks(input), v).trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    if (std::optional<UserDate> iso = ReadIso(text))
+        return iso;
+    const std::optional<QList<Token>> tokens = Tokenize(text, v);
+    if (!tokens)
+        return std::nullopt;
+    std::optional<DateFields> f = SortTokens(*tokens);
+    if (!f || !TakeTimeFromNumbers(*f))
         return std::nullopt;
 
     UserDate read{QDate(), QTime(0, 0)};
-    if (!timeFields.isEmpty()) {
-        const std::optional<QTime> time = BuildTime(timeFields, designator, milliseconds);
+    if (!f->timeFields.isEmpty()) {
+        const std::optional<QTime> time = BuildTime(f->timeFields, f->designator, f->milliseconds);
         if (!time)
             return std::nullopt;
         read.time = *time;
     }
-    if (month != 0 || !numbers.isEmpty()) {
-        read.date = BuildDate(numbers, month, v.order, today);
+    if (f->month != 0 || !f->numbers.isEmpty()) {
+        read.date = BuildDate(f->numbers, f->month, v.order, today);
         if (!read.date.isValid())
             return std::nullopt;
-    } else if (timeFields.isEmpty()) {
+    } else if (f->timeFields.isEmpty()) {
         return std::nullopt;
     }
     return read;

@@ -1,11 +1,11 @@
 #include "core/DirListing.h"
 
 #include "core/DisplayText.h"
+#include "core/UniqueFd.h"
 
 #include <QString>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <numeric>
@@ -59,14 +59,13 @@ bool IsFolder(const std::string& path) {
 
 FolderListing ListFolder(const std::string& folder, ListWhat what) {
     FolderListing out;
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    UniqueFd opened(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* dir = opened.valid() ? ::fdopendir(opened.get()) : nullptr;
     if (!dir) {
-        out.error = errno;
-        if (fd >= 0)
-            ::close(fd);
+        out.result = Result::fromErrno(errno);
         return out;
     }
+    const int fd = opened.release(); // closedir closes it
     const bool wantFolders = static_cast<int>(what) & static_cast<int>(ListWhat::Folders);
     const bool wantFiles = static_cast<int>(what) & static_cast<int>(ListWhat::Files);
     errno = 0;

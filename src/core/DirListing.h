@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <string>
 #include <vector>
 
@@ -7,7 +9,7 @@
 struct FolderListing {
     std::vector<std::string> folders; // folders and links to folders; "." and ".." left out
     std::vector<std::string> files;   // everything else, dot files included
-    int error = 0;                    // errno when the folder could not be read
+    Result result;                    // a failure when the folder could not be read
 };
 
 enum class ListWhat { Folders = 1, Files = 2, Both = 3 };

@@ -4,11 +4,6 @@
 #include "core/FileTimes.h"
 #include "core/LocaleDates.h"
 
-void FileInfoPanel::EnsureClosingSlash(std::string& folder) {
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-}
-
 std::optional<QString> FileInfoPanel::Text(const std::string& folder, const std::string& file,
                                            const std::string& attributes, const std::string& path) {
     const QString crlf = QStringLiteral("\r\n");

@@ -7,9 +7,6 @@
 // The text of the main window's file information panel.
 namespace FileInfoPanel {
 
-// Gives folder its closing "/" when it has none.
-void EnsureClosingSlash(std::string& folder);
-
 // The panel's lines, joined by CR LF: the folder, the file name, the attribute words and, when
 // the name is set, the three times of the file at path (the work-list entry the name came from,
 // which need not lie in folder). Empty when the name is set but that file cannot be examined, in

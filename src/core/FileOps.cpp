@@ -1,6 +1,7 @@
 #include "core/FileOps.h"
 
 #include "core/DisplayText.h"
+#include "core/UniqueFd.h"
 
 #include <cctype>
 #include <cerrno>
@@ -27,14 +28,6 @@
 
 namespace FileOps {
 
-Result Result::failure(std::string error, int code) {
-    Result r;
-    r.ok = false;
-    r.error = std::move(error);
-    r.code = code;
-    return r;
-}
-
 namespace {
 
 constexpr const char* kSameFile = "Source and destination are the same file";
@@ -54,46 +47,6 @@ constexpr size_t kTempLetters = 8;
 // A named temporary that changed no later than this, and that no one has locked, is left over from
 // a copy that died: a live writer locks it the moment it makes it and keeps changing it.
 constexpr std::chrono::seconds kLeftoverAge{60};
-
-// The untranslated system wording: the rest of every message is English, and callers and tests
-// compare it.
-std::string ErrorText(int err) {
-    if (const char* text = strerrordesc_np(err))
-        return text;
-    return "Unknown error " + std::to_string(err);
-}
-
-Result Errno(int err) {
-    return Result::failure(ErrorText(err), err);
-}
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    void reset(int fd = -1) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    // Closes now and reports what close said: a network file system may only report a failed
-    // write here.
-    int close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0 ? 0 : errno;
-    }
-    // Hands the descriptor over to whoever closes it now.
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 // While it lives, a write past the file size limit (RLIMIT_FSIZE) fails with EFBIG instead of
 // ending the process, whatever the caller did with SIGXFSZ: the signal is blocked in this thread,
@@ -197,7 +150,7 @@ std::string NewTempName() {
 
 // Removes the named temporaries that copies which died left in the folder; see the header.
 void RemoveLeftovers(int dirFd, std::chrono::seconds unchangedFor) {
-    Fd list(::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd list(::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     DIR* dir = list.valid() ? ::fdopendir(list.get()) : nullptr;
     if (!dir)
         return;
@@ -209,7 +162,7 @@ void RemoveLeftovers(int dirFd, std::chrono::seconds unchangedFor) {
     ::closedir(dir);
     const time_t changedBefore = ::time(nullptr) - unchangedFor.count();
     for (const std::string& name : candidates) {
-        Fd fd(::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        UniqueFd fd(::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         struct stat st, named;
         if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
             st.st_uid != ::geteuid() || st.st_ctime > changedBefore ||
@@ -249,7 +202,7 @@ bool AppendOnly(int dirFd) {
 // it has no name at all until it is complete (O_TMPFILE), so a crash or kill leaves nothing
 // behind; elsewhere it is a hidden, locked file of ours beside the destination.
 struct Temp {
-    Fd fd;
+    UniqueFd fd;
     std::string name; // empty while the file has no name
     int dirFd = -1;
 
@@ -483,31 +436,50 @@ struct XattrOutcome {
     int leftOutError = 0;
 };
 
+// The NUL-separated names of the file's extended attributes, none where it keeps none; errno on
+// failure, else 0.
+int ListXattrNames(int fd, std::vector<char>& names) {
+    names.clear();
+    for (;;) {
+        ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size < 0)
+            return errno == EOPNOTSUPP ? 0 : errno;
+        if (size == 0)
+            return 0;
+        names.resize(static_cast<size_t>(size));
+        size = ::flistxattr(fd, names.data(), names.size());
+        if (size >= 0) {
+            names.resize(static_cast<size_t>(size));
+            return 0;
+        }
+        if (errno != ERANGE)
+            return errno;
+    }
+}
+
+// One attribute's value into value, asking again when it grew meanwhile; its size, or -1 with
+// errno set.
+ssize_t ReadXattr(int fd, const char* name, std::vector<char>& value) {
+    for (;;) {
+        ssize_t size = ::fgetxattr(fd, name, nullptr, 0);
+        if (size < 0)
+            return size;
+        value.resize(static_cast<size_t>(size) + 1);
+        size = ::fgetxattr(fd, name, value.data(), value.size());
+        if (size >= 0 || errno != ERANGE)
+            return size;
+    }
+}
+
 // user.* attributes are the user's data (the DOS attribute record among them): a destination
 // that keeps extended attributes must take them, and those too large for it are named. Security
 // labels, ACLs and trusted data are carried where the destination and our rights allow.
 XattrOutcome CopyXattrs(int in, int out, XattrScope scope) {
     XattrOutcome outcome;
     std::vector<char> names;
-    for (;;) {
-        ssize_t size = ::flistxattr(in, nullptr, 0);
-        if (size < 0) {
-            outcome.error = errno == EOPNOTSUPP ? 0 : errno;
-            return outcome;
-        }
-        if (size == 0)
-            return outcome;
-        names.resize(static_cast<size_t>(size));
-        size = ::flistxattr(in, names.data(), names.size());
-        if (size >= 0) {
-            names.resize(static_cast<size_t>(size));
-            break;
-        }
-        if (errno != ERANGE) {
-            outcome.error = errno;
-            return outcome;
-        }
-    }
+    outcome.error = ListXattrNames(in, names);
+    if (outcome.error)
+        return outcome;
     std::vector<char> value;
     for (size_t at = 0; at < names.size();) {
         const char* name = names.data() + at;
@@ -519,16 +491,7 @@ XattrOutcome CopyXattrs(int in, int out, XattrScope scope) {
         const bool user = std::string_view(name, length).starts_with("user.");
         if (scope == XattrScope::User && !user)
             continue;
-        ssize_t size;
-        for (;;) {
-            size = ::fgetxattr(in, name, nullptr, 0);
-            if (size < 0)
-                break;
-            value.resize(static_cast<size_t>(size) + 1);
-            size = ::fgetxattr(in, name, value.data(), value.size());
-            if (size >= 0 || errno != ERANGE)
-                break;
-        }
+        const ssize_t size = ReadXattr(in, name, value);
         if (size < 0) {
             if (errno == ENODATA || (!user && (errno == EPERM || errno == EACCES)))
                 continue;
@@ -577,13 +540,13 @@ mode_t CarryOwner(int out, const struct stat& st) {
 // lose them and fails.
 Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::string& leftOut) {
     if (const int err = CopyData(in, out, st.st_size))
-        return Errno(err);
+        return Result::fromErrno(err);
     const bool move = purpose == Purpose::Move;
     if (move) {
         // Someone writing to the file meanwhile may have left a mix of old and new in the copy.
         struct stat now;
         if (::fstat(in, &now) != 0)
-            return Errno(errno);
+            return Result::fromErrno(errno);
         if (now.st_size != st.st_size || now.st_mtim.tv_sec != st.st_mtim.tv_sec ||
             now.st_mtim.tv_nsec != st.st_mtim.tv_nsec)
             return Result::failure(kSourceChanged);
@@ -591,10 +554,10 @@ Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::st
     const mode_t mode = move ? CarryOwner(out, st) : st.st_mode & 0777;
     const XattrOutcome xattrs = CopyXattrs(in, out, move ? XattrScope::All : XattrScope::User);
     if (xattrs.error)
-        return Errno(xattrs.error);
+        return Result::fromErrno(xattrs.error);
     if (!xattrs.leftOut.empty()) {
         const std::string why =
-            " does not fit on the destination (" + ErrorText(xattrs.leftOutError) + ")";
+            " does not fit on the destination (" + SystemErrorText(xattrs.leftOutError) + ")";
         if (move)
             return Result::failure("Not moved, so that nothing is lost: its extended attribute " +
                                        Joined(xattrs.leftOut) + why,
@@ -603,13 +566,13 @@ Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::st
             "Copied without its extended attribute " + Joined(xattrs.leftOut) + ", which" + why;
     }
     if (::fchmod(out, mode) != 0 && !MetadataRefused(errno))
-        return Errno(errno);
+        return Result::fromErrno(errno);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (::futimens(out, times) != 0 && !MetadataRefused(errno))
-        return Errno(errno);
+        return Result::fromErrno(errno);
     // A move removes the only other copy afterwards, so this one must be on disk first.
     if (move && ::fsync(out) != 0)
-        return Errno(errno);
+        return Result::fromErrno(errno);
     return {};
 }
 
@@ -620,74 +583,111 @@ constexpr int kReadSource = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 // Makes the new name durable. The folder is flushed where it can be read; a drop folder that
 // may be written but not read (mode 1733) is flushed with its whole file system.
 int FlushName(const std::string& folder, int file) {
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.valid())
         return errno == EACCES ? (::syncfs(file) == 0 ? 0 : errno) : errno;
     // Some file systems cannot flush a folder (EINVAL) and need not.
     return ::fsync(dir.get()) == 0 || errno == EINVAL ? 0 : errno;
 }
 
-Result MoveAcross(const std::string& source, const std::string& destination) {
+// What refuses a move to another file system before anything is opened: a source that is no
+// regular file, a destination that exists or has no name.
+Result RefuseMoveAcross(const std::string& source, const std::string& destination,
+                        const PathParts& dst) {
     struct stat st;
     if (::lstat(source.c_str(), &st) != 0)
-        return Errno(errno);
+        return Result::fromErrno(errno);
     if (S_ISDIR(st.st_mode))
         return Result::failure(kMoveFolderAcross);
     if (!S_ISREG(st.st_mode))
         return Result::failure(kMoveNotRegularAcross);
-    const PathParts dst = SplitPath(destination);
     struct stat existing;
     if (::lstat(destination.c_str(), &existing) == 0)
-        return Errno(EEXIST);
+        return Result::fromErrno(EEXIST);
     if (errno != ENOENT)
-        return Errno(errno);
+        return Result::fromErrno(errno);
     if (dst.name.empty())
-        return Errno(ENOENT);
+        return Result::fromErrno(ENOENT);
+    return {};
+}
 
-    Fd in(::open(source.c_str(), kReadSource | O_NOFOLLOW));
-    if (!in.valid())
-        return Errno(errno);
-    struct stat opened;
-    if (::fstat(in.get(), &opened) != 0)
-        return Errno(errno);
-    if (!S_ISREG(opened.st_mode))
-        return Result::failure(kMoveNotRegularAcross);
-    // O_PATH: a folder we may write into but not read (a drop folder) still takes the file.
-    Fd dir(::open(dst.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.valid())
-        return Errno(errno);
-
-    const FileSizeLimitGuard guard;
-    Temp temp;
-    if (const int err = CreateTemp(dir.get(), temp))
-        return Errno(err);
-    std::string leftOut; // a move leaves nothing out: it fails instead
-    if (Result r = FillTemp(in.get(), opened, temp.fd.get(), Purpose::Move, leftOut); !r)
-        return r;
-    if (const int err = temp.link(dst.name))
-        return Errno(err);
-    // The new name must be on disk before the old one goes.
-    if (const int err = FlushName(dst.folder, temp.fd.get())) {
-        ::unlinkat(dir.get(), dst.name.c_str(), 0);
-        return Errno(err);
-    }
-
+// The last step of a move across file systems, once the copy is named and on disk: the source
+// goes, unless it is no longer the file that was copied. Where it must stay, so must nothing else,
+// and the copy's name in dirFd is removed again.
+Result RemoveMovedSource(const std::string& source, const struct stat& opened, int dirFd,
+                         const std::string& name) {
     struct stat now;
     if (::lstat(source.c_str(), &now) != 0) {
         if (errno == ENOENT)
             return {}; // removed by someone else meanwhile: the copy is all that is left
         const int err = errno;
-        ::unlinkat(dir.get(), dst.name.c_str(), 0);
-        return Errno(err);
+        ::unlinkat(dirFd, name.c_str(), 0);
+        return Result::fromErrno(err);
     }
     if (!SameFile(now, opened))
         return Result::failure(kSourceReplaced);
     if (::unlink(source.c_str()) != 0) {
-        // The source stays (an immutable or sticky folder, say); so must nothing else.
+        // An immutable or sticky folder, say.
         const int err = errno;
-        ::unlinkat(dir.get(), dst.name.c_str(), 0);
-        return Errno(err);
+        ::unlinkat(dirFd, name.c_str(), 0);
+        return Result::fromErrno(err);
     }
+    return {};
+}
+
+Result MoveAcross(const std::string& source, const std::string& destination) {
+    const PathParts dst = SplitPath(destination);
+    if (Result refused = RefuseMoveAcross(source, destination, dst); !refused)
+        return refused;
+
+    UniqueFd in(::open(source.c_str(), kReadSource | O_NOFOLLOW));
+    if (!in.valid())
+        return Result::fromErrno(errno);
+    struct stat opened;
+    if (::fstat(in.get(), &opened) != 0)
+        return Result::fromErrno(errno);
+    if (!S_ISREG(opened.st_mode))
+        return Result::failure(kMoveNotRegularAcross);
+    // O_PATH: a folder we may write into but not read (a drop folder) still takes the file.
+    UniqueFd dir(::open(dst.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid())
+        return Result::fromErrno(errno);
+
+    const FileSizeLimitGuard guard;
+    Temp temp;
+    if (const int err = CreateTemp(dir.get(), temp))
+        return Result::fromErrno(err);
+    std::string leftOut; // a move leaves nothing out: it fails instead
+    if (Result r = FillTemp(in.get(), opened, temp.fd.get(), Purpose::Move, leftOut); !r)
+        return r;
+    if (const int err = temp.link(dst.name))
+        return Result::fromErrno(err);
+    // The new name must be on disk before the old one goes.
+    if (const int err = FlushName(dst.folder, temp.fd.get())) {
+        ::unlinkat(dir.get(), dst.name.c_str(), 0);
+        return Result::fromErrno(err);
+    }
+    return RemoveMovedSource(source, opened, dir.get(), dst.name);
+}
+
+// Gives a complete copy the destination's name, replacing the file there when it exists.
+Result PublishCopy(Temp& temp, const std::string& name, bool exists) {
+    if (temp.name.empty()) {
+        // A file with no name lives only while it is open: it takes its name first. Mostly the
+        // name is free and the link alone is the copy's last step; else it replaces the old file.
+        int err = exists ? EEXIST : temp.link(name);
+        if (err == EEXIST)
+            err = temp.replace(name);
+        if (err)
+            return Result::fromErrno(err);
+        return {};
+    }
+    // Closed first: a network file system may report a failed write only then, and the old
+    // destination stays until the copy is whole.
+    if (const int err = temp.fd.close())
+        return Result::fromErrno(err);
+    if (const int err = temp.replace(name))
+        return Result::fromErrno(err);
     return {};
 }
 
@@ -697,9 +697,9 @@ Result CopyFile(const std::string& source, const std::string& destination) {
     // Looked at before opening: opening a device can have effects of its own.
     struct stat st;
     if (::stat(source.c_str(), &st) != 0)
-        return Errno(errno);
+        return Result::fromErrno(errno);
     if (S_ISDIR(st.st_mode))
-        return Errno(EISDIR);
+        return Result::fromErrno(EISDIR);
     if (!S_ISREG(st.st_mode))
         return Result::failure(kCopyNotRegular);
 
@@ -707,49 +707,36 @@ Result CopyFile(const std::string& source, const std::string& destination) {
     struct stat existing;
     const bool exists = ::stat(destination.c_str(), &existing) == 0;
     if (!exists && errno != ENOENT)
-        return Errno(errno);
+        return Result::fromErrno(errno);
     if ((exists && S_ISDIR(existing.st_mode)) || dst.name.empty())
-        return Errno(EISDIR);
+        return Result::fromErrno(EISDIR);
 
-    Fd in(::open(source.c_str(), kReadSource));
+    UniqueFd in(::open(source.c_str(), kReadSource));
     if (!in.valid())
-        return Errno(errno);
+        return Result::fromErrno(errno);
     // The name may have been swapped for something else since the look above.
     if (::fstat(in.get(), &st) != 0)
-        return Errno(errno);
+        return Result::fromErrno(errno);
     if (!S_ISREG(st.st_mode))
         return Result::failure(kCopyNotRegular);
     if (exists && SameFile(st, existing))
         return Result::failure(kSameFile);
 
-    Fd dir(::open(dst.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dir(::open(dst.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!dir.valid())
-        return Errno(errno);
+        return Result::fromErrno(errno);
+    // Refused before a byte is copied: the old file cannot be replaced.
     if (exists && AppendOnly(dir.get()))
-        return Errno(EPERM); // refused before a byte is copied: the old file cannot be replaced
+        return Result::fromErrno(EPERM);
     const FileSizeLimitGuard guard;
     Temp temp;
     if (const int err = CreateTemp(dir.get(), temp))
-        return Errno(err);
+        return Result::fromErrno(err);
     std::string leftOut;
     if (Result r = FillTemp(in.get(), st, temp.fd.get(), Purpose::Copy, leftOut); !r)
         return r;
-    if (temp.name.empty()) {
-        // A file with no name lives only while it is open: it takes its name first. Mostly the
-        // name is free and the link alone is the copy's last step; else it replaces the old file.
-        int err = exists ? EEXIST : temp.link(dst.name);
-        if (err == EEXIST)
-            err = temp.replace(dst.name);
-        if (err)
-            return Errno(err);
-    } else {
-        // Closed first: a network file system may report a failed write only then, and the old
-        // destination stays until the copy is whole.
-        if (const int err = temp.fd.close())
-            return Errno(err);
-        if (const int err = temp.replace(dst.name))
-            return Errno(err);
-    }
+    if (Result published = PublishCopy(temp, dst.name, exists); !published)
+        return published;
     if (!leftOut.empty())
         return Result::failure(leftOut, 0);
     return {};
@@ -761,24 +748,24 @@ Result MoveFile(const std::string& source, const std::string& destination) {
         return {};
     if (err == EXDEV)
         return MoveAcross(source, destination);
-    return Errno(err);
+    return Result::fromErrno(err);
 }
 
 Result DeleteFile(const std::string& path) {
     if (::unlink(path.c_str()) != 0)
-        return Errno(errno);
+        return Result::fromErrno(errno);
     return {};
 }
 
 void RemoveLeftoverTemporaries(const std::string& folder, std::chrono::seconds unchangedFor) {
-    Fd dir(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dir(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (dir.valid())
         RemoveLeftovers(dir.get(), unchangedFor);
 }
 
 Result CreateFolder(const std::string& path) {
     if (::mkdir(path.c_str(), 0777) != 0)
-        return Errno(errno);
+        return Result::fromErrno(errno);
     return {};
 }
 

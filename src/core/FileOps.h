@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <chrono>
 #include <string>
 
@@ -15,14 +17,6 @@
 // A copy that reaches the file size limit (RLIMIT_FSIZE) fails with "File too large", whatever
 // the caller does with SIGXFSZ.
 namespace FileOps {
-
-struct Result {
-    bool ok = true;
-    std::string error; // one line, empty when ok
-    int code = 0;      // errno behind the failure; 0 when ok or when refused by our own rules
-    explicit operator bool() const { return ok; }
-    static Result failure(std::string error, int code = 0);
-};
 
 // Copies the contents of a regular file (links followed), with its permission bits, access and
 // modification times and its user.* extended attributes (the DOS attribute record among them).

@@ -109,17 +109,11 @@ QString WithoutZone(const QString& format) {
 
 } // namespace
 
-namespace {
-
-// Newer locale data puts a narrow or no-break space before AM/PM; a plain blank reads the same
-// and compares with typed text.
 QString PlainBlanks(QString text) {
     text.replace(QChar(0x202F), u' ');
     text.replace(QChar(0x00A0), u' ');
     return text;
 }
-
-} // namespace
 
 QString GeneralTime(const QTime& time, const QLocale& locale) {
     return PlainBlanks(locale.toString(time, WithoutZone(locale.timeFormat(QLocale::LongFormat))));

@@ -17,6 +17,16 @@ std::string Module1::GetFolderPath(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+std::string Module1::WithClosingSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+std::string Module1::JoinPath(const std::string& folder, const std::string& name) {
+    return WithClosingSlash(folder) + name;
+}
+
 std::string Module1::GetAttributeText(const std::string& path) {
     const uint32_t a = GetFileAttributesA(path);
     // A file gone since it was listed has no attributes to tell, not every one of them.

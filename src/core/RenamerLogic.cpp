@@ -136,8 +136,8 @@ std::vector<RenameOutcome> RunRenames(const std::vector<PlannedRename>& plan,
         [&](const std::string&) {
             // The job hands the entries over in order: this one is the next outcome's.
             const PlannedRename& step = plan[outcomes.size()];
-            FileOps::Result result = step.refusal.empty() ? rename(step.from, step.to)
-                                                          : FileOps::Result::failure(step.refusal);
+            Result result =
+                step.refusal.empty() ? rename(step.from, step.to) : Result::failure(step.refusal);
             outcomes.push_back({step.from, step.to, result});
             return result;
         });

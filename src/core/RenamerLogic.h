@@ -63,13 +63,12 @@ struct PlannedRename {
 std::vector<PlannedRename> PlanRenames(const std::vector<std::string>& entries,
                                        const RenameSettings& settings);
 
-using RenameFunction =
-    std::function<FileOps::Result(const std::string& from, const std::string& to)>;
+using RenameFunction = std::function<Result(const std::string& from, const std::string& to)>;
 
 struct RenameOutcome {
     std::string from;
     std::string to;
-    FileOps::Result result;
+    Result result;
 };
 
 // Renames every planned entry in order; a failing one is left under its old name and the run

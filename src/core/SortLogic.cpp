@@ -46,12 +46,6 @@ bool NameTextMatches(const std::string& entry, const std::string& searchText) {
     return UpperText(entry).find(UpperText(searchText)) != std::string::npos;
 }
 
-std::string TargetFolderFor(const std::string& folderListPath) {
-    if (!folderListPath.empty() && folderListPath.back() == '/')
-        return folderListPath;
-    return folderListPath + "/";
-}
-
 std::string ExtensionSortRefusal(const std::string& extensionText, Action action,
                                  const std::string& targetFolder) {
     if (IsOnlyBlanks(extensionText))

@@ -24,9 +24,6 @@ bool ExtensionMatches(const std::string& entry, const std::string& extensionText
 // is not trimmed.
 bool NameTextMatches(const std::string& entry, const std::string& searchText);
 
-// The target folder a folder list's path sets: always ending in "/".
-std::string TargetFolderFor(const std::string& folderListPath);
-
 // The message for incomplete input of the sort by extension, checked in this order: no
 // extension, no action, no target folder; empty when the sort may run. Blanks alone count as
 // nothing.

@@ -1,6 +1,7 @@
 #include "core/ViewerFiles.h"
 
 #include "core/DisplayText.h"
+#include "core/UniqueFd.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -11,21 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // The length of bytes without a UTF-8 sequence that the end cuts short.
 std::size_t WithoutCutCharacter(std::string_view bytes) {
@@ -61,8 +47,8 @@ std::optional<Head> ReadHead(const std::string& path, std::size_t limit) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0)
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid())
         return std::nullopt;
     // The name may have come to mean something else since the stat.
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))

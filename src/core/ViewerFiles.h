@@ -24,7 +24,7 @@ struct Head {
 };
 
 // The first limit bytes of the regular file at path. Empty when it is no regular file, cannot be
-// opened, or a read fails part way.
+// opened, or a read fails part way: the viewer then has nothing to show, whatever the reason.
 std::optional<Head> ReadHead(const std::string& path, std::size_t limit);
 
 // What the text viewer shows for the file at path: its text (UTF-8 when valid, else Latin-1), cut

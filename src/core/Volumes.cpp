@@ -2,6 +2,8 @@
 
 #include "core/DirListing.h"
 #include "core/DisplayText.h"
+#include "core/Module1.h"
+#include "core/UniqueFd.h"
 
 #include <algorithm>
 #include <array>
@@ -99,18 +101,17 @@ bool ParseInt(std::string_view text, int& value) {
 // The file's whole text; /proc files report no size, so read until the end.
 std::string ReadWholeFile(const char* path) {
     std::string text;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
         return text;
     char buffer[16384];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n > 0)
             text.append(buffer, static_cast<size_t>(n));
         else if (n == 0 || errno != EINTR)
             break;
     }
-    ::close(fd);
     return text;
 }
 
@@ -206,7 +207,7 @@ std::map<std::string, std::string> DeviceLabels(const std::string& folder) {
     const std::unique_ptr<DIR, CloseDir> dir(::opendir(folder.c_str()));
     if (!dir)
         return labels;
-    const std::string prefix = folder.empty() || folder.back() != '/' ? folder + '/' : folder;
+    const std::string prefix = Module1::WithClosingSlash(folder);
     while (const dirent* e = ::readdir(dir.get())) {
         const std::string_view name = e->d_name;
         if (name == "." || name == "..")

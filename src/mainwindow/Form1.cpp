@@ -135,7 +135,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::ShowFileInfo() {
-    FileInfoPanel::EnsureClosingSlash(m_CurrentFolder);
+    m_CurrentFolder = Module1::WithClosingSlash(std::move(m_CurrentFolder));
     if (const auto text = FileInfoPanel::Text(m_CurrentFolder, m_CurrentFile, m_CurrentAttributes,
                                               m_currentFilePath))
         Label2->setText(*text);
@@ -143,7 +143,7 @@ void Form1::ShowFileInfo() {
 
 void Form1::File1_Click() {
     m_CurrentAttributes =
-        Module1::GetAttributeText(File1->folderWithSlash() + File1->selectedItem());
+        Module1::GetAttributeText(Module1::JoinPath(File1->path(), File1->selectedItem()));
     ShowFileInfo();
 }
 

@@ -10,6 +10,7 @@
 #include "controls/PictureBox.h"
 #include "core/BatchTransfer.h"
 #include "core/FileOps.h"
+#include "core/Module1.h"
 #include "core/ViewerFiles.h"
 #include "core/ViewerTypes.h"
 #include "mainwindow/Form1.h"
@@ -123,7 +124,7 @@ void Form1Commands::Dir1_KeyPress(int KeyAscii) {
             messages.input(QStringLiteral("Please Enter a name for the directory"));
         if (name.empty())
             return;
-        const FileOps::Result made = FileOps::CreateFolder(m_main.CurrentFolder() + name);
+        const Result made = FileOps::CreateFolder(m_main.CurrentFolder() + name);
         if (!made)
             messages.message("An error occured in making directory \r\n     " + made.error +
                              "\r\n");
@@ -141,7 +142,7 @@ void Form1Commands::Dir1_KeyUp(int KeyCode, int) {
 void Form1Commands::File1_DblClick() {
     if (File1->listIndex() < 0)
         return;
-    List1->items().append(File1->folderWithSlash() + File1->selectedItem());
+    List1->items().append(Module1::JoinPath(File1->path(), File1->selectedItem()));
 }
 
 void Form1Commands::File1_KeyUp(int KeyCode, int Shift) {

@@ -2,6 +2,7 @@
 
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
+#include "core/Module1.h"
 #include "core/SortLogic.h"
 #include "ui/Shell.h"
 
@@ -10,7 +11,7 @@
 namespace SortWindowSupport {
 
 void FolderChanged(ToolWindow window, DirListBox* folders, DriveListBox* drives) {
-    Shell::instance().targetFolder(window) = SortLogic::TargetFolderFor(folders->path());
+    Shell::instance().targetFolder(window) = Module1::WithClosingSlash(folders->path());
     drives->showVolumeOf(folders->path());
 }
 

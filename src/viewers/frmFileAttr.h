@@ -39,7 +39,6 @@ public:
     // The file the window works on: shown in lblFileName, kept as its exact bytes, since the
     // label's text cannot name every file.
     void setFileName(const std::string& path);
-    const std::string& fileName() const { return m_fileName; }
 
 private:
     void Command1_Click();

@@ -28,14 +28,14 @@ TEST(DirListing, SortsWithoutCaseAndSplitsFoldersFromTheRest) {
     ASSERT_EQ(::symlink("nowhere", (dir / "broken").c_str()), 0);
 
     const FolderListing listing = ListFolder(dir.path());
-    EXPECT_EQ(listing.error, 0);
+    EXPECT_TRUE(listing.result);
     EXPECT_EQ(listing.folders, (std::vector<std::string>{"Folder", "to-folder"}));
     // Upper case before lower case only to break a tie; accented letters fold too.
     EXPECT_EQ(listing.files, (std::vector<std::string>{"a", "B", "b", "broken", "Zz",
                                                        "\xc3\xa9"
                                                        "a",
                                                        "\xc3\x89t\xc3\xa9", "\xff"}));
-    EXPECT_EQ(ListFolder(dir / "missing").error, ENOENT);
+    EXPECT_EQ(ListFolder(dir / "missing").result.code, ENOENT);
 }
 
 // Once an entry is selected, only choosing another one changes that: not a click on the blank

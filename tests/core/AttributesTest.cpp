@@ -103,13 +103,13 @@ protected:
 
     // As the file's owner, who is not root: only without root's rights does writing the record
     // need write access, so that the order of the mode change and the record write matters.
-    AttrResult AsOwner(const std::function<AttrResult()>& change) {
+    Result AsOwner(const std::function<Result()>& change) {
         EXPECT_TRUE(!m_root || (::setegid(65534) == 0 && ::seteuid(65534) == 0));
-        const AttrResult result = change();
+        const Result result = change();
         EXPECT_TRUE(!m_root || (::seteuid(0) == 0 && ::setegid(0) == 0));
         return result;
     }
-    AttrResult SetAsOwner(uint32_t bits) {
+    Result SetAsOwner(uint32_t bits) {
         return AsOwner([&] { return SetFileAttributesA(m_file, bits); });
     }
 

@@ -11,7 +11,7 @@ TEST(BatchJob, ReportsEachFailureAndStopsBetweenEntriesWhenCancelled) {
         3, [&list](int i) { return i < int(list.size()) ? list[size_t(i)] : ""; },
         [&handled](const std::string& entry) {
             handled.push_back(entry);
-            return entry == "/a/two" ? FileOps::Result::failure("Refused") : FileOps::Result{};
+            return entry == "/a/two" ? Result::failure("Refused") : Result{};
         });
     std::vector<int> done;
     QObject::connect(&job, &BatchJob::progress, [&](int n, int count, const std::string&) {
@@ -25,7 +25,7 @@ TEST(BatchJob, ReportsEachFailureAndStopsBetweenEntriesWhenCancelled) {
 
     BatchJob cancelled({"x", "y"}, [&handled](const std::string& entry) {
         handled.push_back(entry);
-        return FileOps::Result{};
+        return Result{};
     });
     QObject::connect(&cancelled, &BatchJob::progress, &cancelled, &BatchJob::cancel);
     bool finished = false;

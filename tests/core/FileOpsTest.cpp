@@ -52,8 +52,9 @@ TEST(FileOps, CopiesAndMovesCarryModeTimeAndRecord) {
                   std::pair(1234567890L, 500000000L));
         char dos[8];
         const ssize_t n = ::getxattr(path.c_str(), "user.DOSATTRIB", dos, sizeof dos);
-        if (n >= 0 || errno != EOPNOTSUPP) // a tmpfs before Linux 6.6 keeps no user.* attributes
+        if (n >= 0 || errno != EOPNOTSUPP) { // a tmpfs before Linux 6.6 keeps no user.* attributes
             EXPECT_EQ(std::string(dos, n == 4 ? 4 : 0), "0x22") << path;
+        }
     }
     EXPECT_EQ(FileOps::DeleteFile(dir.path()).error, "Is a directory"); // never a folder
 }

@@ -29,6 +29,9 @@ TEST(Module1, GetFileNameAndGetFolderPathSplitAtTheLastSlash) {
     EXPECT_EQ(GetFolderPath("/boot.ini"), "/");
     EXPECT_EQ(GetFolderPath("report.txt"), "");
 
+    EXPECT_EQ(JoinPath("/media/stick", "a"), "/media/stick/a");
+    EXPECT_EQ(JoinPath("/", "a"), "/a");
+
     // Bytes that are not UTF-8 pass through untouched.
     const std::string odd = "/m\xfc"
                             "ll/caf\xe9.TXT";
@@ -47,8 +50,8 @@ TEST(Module1, GetAttributeTextListsWordsInItsOwnOrder) {
     ASSERT_TRUE(SetFileAttributesA(file, FileAttr::Archive));
     EXPECT_EQ(GetAttributeText(file), "Archive  ");
 
-    const AttrResult all = SetFileAttributesA(file, FileAttr::ReadOnly | FileAttr::Hidden |
-                                                        FileAttr::System | FileAttr::Archive);
+    const Result all = SetFileAttributesA(file, FileAttr::ReadOnly | FileAttr::Hidden |
+                                                    FileAttr::System | FileAttr::Archive);
     if (!all)
         GTEST_SKIP() << "this file system cannot store the attribute record: " << all.error;
     // Read-only comes first and archive before hidden and system, whatever the bit values.

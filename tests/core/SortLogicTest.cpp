@@ -53,9 +53,6 @@ TEST(SortMatching, IncompleteInputIsRefusedInOrder) {
     EXPECT_FALSE(NameTextSortReady("a", Action::None, "/t/"));
     EXPECT_FALSE(NameTextSortReady("a", Action::Copy, ""));
     EXPECT_TRUE(NameTextSortReady(" a", Action::Copy, "/t/"));
-
-    EXPECT_EQ(TargetFolderFor("/media/stick"), "/media/stick/");
-    EXPECT_EQ(TargetFolderFor("/"), "/");
 }
 
 TEST(SortRun, CopiesReplaceEarlierCopiesAndOnlyEntriesThatMatchedCanFail) {

@@ -331,7 +331,7 @@ void RunOpCase(Scene& scene, const OpCase& c) {
     const Tree before = scene.snapshot();
     const std::string copied = scene.describe(c.from, true);
 
-    FileOps::Result result;
+    Result result;
     {
         std::optional<AsNobody> user;
         if (c.flags & AsUser)

@@ -140,7 +140,7 @@ void MoveWhileAppending(Scene& s, const std::string& from, const std::string& to
     });
     while (appended == 0)
         std::this_thread::yield();
-    const FileOps::Result result = MoveFile(s[from], s[to]);
+    const Result result = MoveFile(s[from], s[to]);
     stop = true;
     writer.join();
 
@@ -174,7 +174,7 @@ void DestinationAppears(Scene& s) {
             made = fd >= 0 && ::write(fd, theirs.data(), theirs.size()) == ssize_t(theirs.size());
             ::close(fd);
         });
-        const FileOps::Result result = MoveFile(s["p/s"], s["h/s"]);
+        const Result result = MoveFile(s["p/s"], s["h/s"]);
         maker.join();
         EXPECT_NE(bool(result), bool(made)) << result.error;
         EXPECT_EQ(result.error, result ? Says::Ok : Says::Exists);

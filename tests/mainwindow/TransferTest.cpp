@@ -148,7 +148,7 @@ TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
     Immutable locked{*dir / "locked"};
     ASSERT_TRUE(locked.set);
     for (const char* name : {"locked/text", "locked/samba", "locked/link"}) {
-        const FileOps::Result result = BatchTransfer::DeleteFile(*dir / name);
+        const Result result = BatchTransfer::DeleteFile(*dir / name);
         EXPECT_EQ(result.error, "Operation not permitted") << name;
         EXPECT_EQ(result.code, EPERM) << name;
     }
