@@ -91,16 +91,54 @@ TEST(DateReading, TwoDigitYearsLieWithinEightyYearsBackAndTwentyAhead) {
     EXPECT_EQ(timeOnly->time, QTime(9, 5));
 }
 
-TEST(DateNormalising, EveryLocaleReadsBackWhatItWrites) {
+// The general date: the locale's short date and long time, the time left out at midnight.
+TEST(GeneralDate, WritesEachLocalesOwnOrder) {
+    const auto at = [](int day, int hour, int minute, int second) {
+        return QDateTime(QDate(2009, 3, day), QTime(hour, minute, second));
+    };
+    const std::tuple<const char*, QDateTime, const char*> cases[] = {
+        {"en_US", at(14, 9, 5, 2), "3/14/2009 9:05:02 AM"},
+        {"en_US", at(14, 12, 0, 0), "3/14/2009 12:00:00 PM"},
+        {"en_US", at(14, 23, 59, 59), "3/14/2009 11:59:59 PM"},
+        {"en_US", at(15, 0, 0, 0), "3/15/2009"},
+        {"en_US", at(15, 0, 0, 1), "3/15/2009 12:00:01 AM"},
+        {"en_US", at(15, 0, 1, 0), "3/15/2009 12:01:00 AM"},
+        {"de_DE", at(14, 9, 5, 2), "14.03.2009 09:05:02"},
+        {"de_DE", at(15, 0, 0, 0), "15.03.2009"},
+        {"en_GB", at(14, 21, 5, 2), "14/03/2009 21:05:02"},
+        // Zone in front, in brackets, after a comma; quoted words that stay.
+        {"zh_CN", at(14, 9, 5, 2), "2009/3/14 09:05:02"},
+        {"es_ES", at(14, 9, 5, 2), "14/3/2009 9:05:02"},
+        {"bg_BG", at(14, 9, 5, 2), "14.03.2009 г. 9:05:02 ч."}};
+    for (const auto& [name, when, shown] : cases)
+        EXPECT_EQ(GeneralDate(when, QLocale(QString::fromLatin1(name))), QString::fromUtf8(shown))
+            << name;
+    // The default locale (pinned to en_US for the tests) when none is given.
+    EXPECT_EQ(GeneralDate(at(14, 9, 5, 2)), "3/14/2009 9:05:02 AM");
+    EXPECT_EQ(GeneralDate(QDateTime()), "");
+}
+
+// No locale shows a zone or a two-digit year, and each reads back what it writes.
+TEST(GeneralDate, EveryLocaleWritesAFourDigitYearNoZoneAndReadsItBack) {
     const QDateTime evening(QDate(2009, 3, 14), QTime(21, 5, 2));
     const QDateTime midnight(QDate(2009, 3, 14), QTime(0, 0));
     for (const char* name :
          {"en_US", "de_DE", "en_GB", "fr_FR", "ja_JP", "zh_CN", "ko_KR", "es_ES", "bg_BG", "fi_FI",
-          "it_IT", "sq_AL", "ru_RU", "pt_BR", "nl_NL", "en_AU"}) {
+          "it_IT", "sq_AL", "ru_RU", "pt_BR", "nl_NL", "en_AU", "fa_IR"}) {
         SCOPED_TRACE(name);
         const QLocale locale{QString::fromLatin1(name)};
         const QString full = GeneralDate(evening, locale);
         const QString date = GeneralDate(midnight, locale);
+        EXPECT_TRUE(full.contains(locale.toString(2009).remove(locale.groupSeparator())))
+            << full.toStdString();
+        for (const char* zone : {"UTC", "GMT", "Coordinated", "()", "  "})
+            EXPECT_FALSE(full.contains(QString::fromLatin1(zone))) << full.toStdString();
+        EXPECT_EQ(full, full.trimmed());
+        EXPECT_FALSE(full.endsWith(u','));
+        EXPECT_FALSE(full.contains(QChar(0x202F)) || full.contains(QChar(0x00A0)));
+        // Midnight drops the time and nothing else.
+        EXPECT_TRUE(full.startsWith(date + u' '));
+
         EXPECT_EQ(NormaliseDateText(full, locale), full);
         EXPECT_EQ(NormaliseDateText(date, locale), date);
         // The locale's own short date, two-digit year and all.

@@ -42,8 +42,7 @@ class XWindow:
         self.pid = (_numbers(props.get("_NET_WM_PID")) or [None])[0]
         self.types = props.get("_NET_WM_WINDOW_TYPE", "")
         self.transient_for = (_numbers(props.get("WM_TRANSIENT_FOR")) or [None])[0]
-        left, right, top, bottom = _numbers(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]
-        self.extents = dict(left=left, right=right, top=top, bottom=bottom)
+        self.extents = _numbers(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]  # l, r, t, b
         self.has_icon = "=" in props.get("_NET_WM_ICON", "")
         info = desktop.run(["xwininfo", "-id", hex(wid)], check=False).stdout
         fields = dict(line.strip().partition(":")[::2] for line in info.splitlines())
@@ -58,9 +57,9 @@ class XWindow:
     @property
     def frame(self):
         """Outer left, top, right and bottom edges (right and bottom exclusive), frame included."""
-        e = self.extents
-        return (self.x - e["left"], self.y - e["top"], self.x + self.width + e["right"],
-                self.y + self.height + e["bottom"])
+        left, right, top, bottom = self.extents
+        return (self.x - left, self.y - top, self.x + self.width + right,
+                self.y + self.height + bottom)
 
     def __repr__(self):
         return f"<{self.role or 'window'} {hex(self.id)} {self.client}>"
@@ -120,14 +119,11 @@ class Desktop:
                         XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
         for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
             self.env.pop(name, None)
-        if wm == "openbox":
-            command = ["openbox"]
-        elif wm == "xfwm4":
-            # xfwm4 reads its settings over D-Bus; its compositor would make stacking depend on
-            # timing, and real desktops differ on it anyway.
-            command = ["dbus-run-session", "--", "env", "NO_AT_BRIDGE=1", "xfwm4",
-                       "--compositor=off"]
-        self._spawn(command, wm)
+        # xfwm4 reads its settings over D-Bus; its compositor would make stacking depend on
+        # timing, and real desktops differ on it anyway.
+        self._spawn({"openbox": ["openbox"],
+                     "xfwm4": ["dbus-run-session", "--", "env", "NO_AT_BRIDGE=1", "xfwm4",
+                               "--compositor=off"]}[wm], wm)
         wait_for(self._wm_ready, f"{wm} to manage the screen", timeout=30)
 
     def _spawn(self, command, log_name, **kwargs):
@@ -233,16 +229,11 @@ class Screen:
         with open(path, "rb") as f:
             data = f.read()
         header = struct.unpack(">25I", data[:100])
-        header_size, width, height = header[0], header[4], header[5]
-        byte_order, bits_per_pixel, bytes_per_line = header[7], header[11], header[12]
-        colours = header[19]
-        if bits_per_pixel != 32:
-            raise RuntimeError(f"unexpected frame buffer depth {bits_per_pixel}")
-        self.width, self.height = width, height
-        self.little_endian = byte_order == 0
-        offset = header_size + 12 * colours
-        self.pixels = data[offset:offset + bytes_per_line * height]
-        self.stride = bytes_per_line
+        if header[11] != 32:
+            raise RuntimeError(f"unexpected frame buffer depth {header[11]}")
+        self.little_endian = header[7] == 0
+        self.stride = header[12]  # bytes a line
+        self.pixels = data[header[0] + 12 * header[19]:]  # after the header and the colour map
 
     def pixel(self, x, y):
         at = y * self.stride + x * 4

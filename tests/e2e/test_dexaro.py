@@ -188,8 +188,7 @@ class FolderCommands(DexaroTest):
 
     def test_batch_move_and_batch_delete_report_their_failures(self):
         self.gather_all()  # a.txt, dup.txt
-        self.click(self.main, self.row_below_selection(self.main, "Dir1"),
-                   double=True)
+        self.click(self.main, self.row_below_selection(self.main, "Dir1"), double=True)
         DESKTOP.key("m")  # the whole work list into sub, where a.txt is taken
         self.box_says("There were errors in moving your files: ", "a.txt   File exists")
         self.assertEqual(self.ls("sub"), ["a.txt", "dup.txt"])
@@ -211,8 +210,7 @@ class WorkListKeys(DexaroTest):
     def test_alt_letters_do_nothing_and_plain_letters_act(self):
         self.gather_all()
         # Up to the parent folder: the row above the selected one.
-        self.click(self.main, self.row_below_selection(self.main, "Dir1", -1),
-                   double=True)
+        self.click(self.main, self.row_below_selection(self.main, "Dir1", -1), double=True)
         self.click(self.main, self.first_row("List1"))
         # The program handles keys in order: once F9's window is up, the Alt keys have been seen.
         DESKTOP.key("alt+m", "alt+c", "alt+r", "alt+f", "F9")
@@ -235,8 +233,7 @@ class ToolWindows(DexaroTest):
         DESKTOP.key("Tab")
         DESKTOP.type("txt")
         self.click(tool, self.at(tool, "Option1(0)", dx=6))
-        self.click(tool, self.row_below_selection(tool, "Dir1"),
-                   double=True)
+        self.click(tool, self.row_below_selection(tool, "Dir1"), double=True)
         DESKTOP.key("alt+s")
         wait_for(lambda: not self.program.has_window("frmMoveByExtension"), "the window to close")
         self.assertEqual(self.ls("target"), ["a.txt", "b.TXT"])
@@ -257,8 +254,7 @@ class ToolWindows(DexaroTest):
         DESKTOP.key("alt+s")
         self.box_says("Please select a directory")
         self.assertTrue(self.program.has_window("frmMoveByExtension"))
-        self.click(tool, self.row_below_selection(tool, "Dir1"),
-                   double=True)
+        self.click(tool, self.row_below_selection(tool, "Dir1"), double=True)
         DESKTOP.key("alt+s")
         self.box_says("There were errors in moving your files: ", "a.txt   File exists")
         self.assertEqual(self.ls("target"), ["a.txt", "b.TXT"])

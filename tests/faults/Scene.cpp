@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <set>
@@ -52,11 +51,9 @@ std::string Describe(const std::string& path, bool followLinks) {
     }
     if (S_ISDIR(st.st_mode))
         return "folder";
-    if (S_ISLNK(st.st_mode)) {
-        std::string target(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
-        return "link " + target.substr(0, static_cast<size_t>(std::max<ssize_t>(n, 0)));
-    }
+    std::error_code error;
+    if (S_ISLNK(st.st_mode))
+        return "link " + std::filesystem::read_symlink(path, error).string();
     if (S_ISFIFO(st.st_mode))
         return "fifo";
     if (S_ISSOCK(st.st_mode))
@@ -65,19 +62,12 @@ std::string Describe(const std::string& path, bool followLinks) {
 }
 
 void Walk(const std::string& folder, const std::string& keyPrefix, Tree& tree) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        const std::string description = Describe(folder + name, false);
-        tree[keyPrefix + name] = description;
-        if (description == "folder")
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if ((tree[keyPrefix + name] = Describe(folder + name, false)) == "folder")
             Walk(folder + name + "/", keyPrefix + name + "/", tree);
     }
-    ::closedir(dir);
 }
 
 } // namespace
@@ -144,17 +134,11 @@ Scene::~Scene() {
 }
 
 std::string Scene::operator[](const std::string& ref) const {
-    const std::string rest = m_name + ref.substr(2);
-    switch (ref[0]) {
-    case 'h':
-        return fs.root + rest;
-    case 'r':
-        return fs.readOnly + rest;
-    case 's':
-        return fs.subvolume + rest;
-    default:
-        return m_partner.root + rest;
-    }
+    const std::string& base = ref[0] == 'h'   ? fs.root
+                              : ref[0] == 'r' ? fs.readOnly
+                              : ref[0] == 's' ? fs.subvolume
+                                              : m_partner.root;
+    return base + m_name + ref.substr(2);
 }
 
 void Scene::make(const std::vector<Step>& steps) {
