@@ -16,14 +16,9 @@
 #include <unistd.h>
 
 TempDir::TempDir(const std::string& base) {
-    std::string root = base;
-    if (root.empty()) {
-        const char* tmp = std::getenv("TMPDIR");
-        root = tmp && *tmp ? tmp : "/tmp";
-    }
-    if (root.back() != '/')
-        root += '/';
-    std::string templ = root + "dexaro-test-XXXXXX";
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string root = !base.empty() ? base : tmp && *tmp ? tmp : "/tmp";
+    std::string templ = (std::filesystem::path(root) / "dexaro-test-XXXXXX").string();
     if (!mkdtemp(templ.data()))
         ADD_FAILURE() << "mkdtemp in " << root << ": " << std::strerror(errno);
     m_path = templ + "/";

@@ -43,12 +43,8 @@ TEST(SortMatching, NameTextIsFoundAnywhereInThePathIgnoringCase) {
     EXPECT_FALSE(NameTextMatches("/x/a.txt", " a"));
 }
 
-TEST(SortMatching, IncompleteInputIsRefusedInOrder) {
-    EXPECT_EQ(ExtensionSortRefusal("   ", Action::None, ""), "Please enter an extension");
-    EXPECT_EQ(ExtensionSortRefusal("TXT", Action::None, ""), "Please Select an Action");
-    EXPECT_EQ(ExtensionSortRefusal("TXT", Action::Copy, "  "), "Please select a directory");
-    EXPECT_EQ(ExtensionSortRefusal(" TXT", Action::Move, "/t/"), "");
-
+// The sort by name text waits, silently, for a text, an action and a folder.
+TEST(SortMatching, NameTextSortWaitsForEveryInput) {
     EXPECT_FALSE(NameTextSortReady("  ", Action::Move, "/t/"));
     EXPECT_FALSE(NameTextSortReady("a", Action::None, "/t/"));
     EXPECT_FALSE(NameTextSortReady("a", Action::Copy, ""));

@@ -16,6 +16,7 @@
 #include <linux/fiemap.h>
 #include <linux/fs.h>
 #include <optional>
+#include <ranges>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -28,10 +29,8 @@ using FileOps::CopyFile;
 using FileOps::MoveFile;
 
 std::vector<std::string> Keys(const Tree& tree) {
-    std::vector<std::string> keys;
-    for (const auto& entry : tree)
-        keys.push_back(entry.first);
-    return keys;
+    const auto keys = std::views::keys(tree);
+    return {keys.begin(), keys.end()};
 }
 
 // 32 MiB, of which three pieces hold data and the rest is holes.
