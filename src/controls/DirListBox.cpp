@@ -1,5 +1,6 @@
 #include "controls/DirListBox.h"
 
+#include "controls/FocusFrame.h"
 #include "controls/KeyAdapter.h"
 #include "controls/ListBox.h"
 #include "core/DirListing.h"
@@ -82,6 +83,7 @@ DirListBox::DirListBox(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    new FocusFrame(this);
     // doubleClicked, not activated: Enter and single-click activation must not open a folder.
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { setPath(entryPath(index.row())); });

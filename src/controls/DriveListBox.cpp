@@ -1,8 +1,11 @@
 #include "controls/DriveListBox.h"
 
+#include "controls/FocusFrame.h"
+
 #include <utility>
 
 DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
+    new FocusFrame(this);
     connect(this, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_quiet)
             emit Change();

@@ -1,5 +1,6 @@
 #include "controls/ListBox.h"
 
+#include "controls/FocusFrame.h"
 #include "controls/KeyAdapter.h"
 
 #include <QMouseEvent>
@@ -19,6 +20,7 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), m_own(this), m_keys(new K
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    new FocusFrame(this);
     // doubleClicked, not activated: activation also fires for Enter and, on some desktops, for a
     // single click, and both mean something else here.
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { emit DblClick(); });

@@ -22,12 +22,32 @@ public:
 
     // The design, in twips: the client area and where each control sits, by its object name.
     static constexpr ControlPlace Layout[] = {
-        {"Label1", 0, 0, 1755, 315},         {"Dir1", 120, 720, 2175, 1890},
-        {"File1", 2280, 720, 2175, 2235},    {"List1", 4440, 720, 3615, 2205},
-        {"Drive1", 120, 2640, 2175, 315},    {"Label2", 120, 3000, 7935, 975},
-        {"Command1", 6480, 3960, 1575, 255},
+        {"Label1", 0, 0, 1755, 315, "Title", "The program's name."},
+        {"Dir1", 120, 720, 2175, 1890, "Folders",
+         "The path down to the current folder and the folders inside it: a double-click opens "
+         "one; N makes a new folder here, M moves every file of the work list here and Insert "
+         "copies them here."},
+        {"File1", 2280, 720, 2175, 2235, "Files in the folder",
+         "The files of the current folder: a click shows a file's attributes, a double-click adds "
+         "it to the work list and Shift+Enter adds them all."},
+        {"List1", 4440, 720, 3615, 2205, "Work list",
+         "Files gathered to act on: M moves the selected one into the current folder, F or Insert "
+         "copies it there, C takes it off the list, R empties the list, Delete deletes it, "
+         "Ctrl+Delete deletes them all, Enter shows it and a double-click sets its attributes; F4 "
+         "renames, F9 sorts by extension, S sorts by name text and D by date."},
+        {"Drive1", 120, 2640, 2175, 315, "Drives",
+         "The mounted volumes: picking one shows its folders."},
+        {"Label2", 120, 3000, 7935, 975, "File information",
+         "The current folder, the file last picked, its attributes and its times."},
+        {"Command1", 6480, 3960, 1575, 255, "End", "Ends the program at once."},
     };
-    static constexpr WindowDesign Design{.client{8115, 4215}, .frame{}, .controls = Layout};
+    static constexpr WindowDesign Design{
+        .client{8115, 4215},
+        .frame{},
+        .controls = Layout,
+        .accessibleName = "Dexaro",
+        .accessibleDescription = "Browses drives, folders and files and gathers files into the "
+                                 "work list to move, copy, delete, rename or sort them."};
 
     void Form_Load();
 

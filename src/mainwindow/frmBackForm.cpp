@@ -14,6 +14,10 @@ frmBackForm::frmBackForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
     setWindowTitle(QStringLiteral("Form1"));
     setObjectName(QStringLiteral("frmBackForm"));
     setWindowRole(objectName());
+    // It holds no controls, so it has no design table to take these from.
+    setAccessibleName(QStringLiteral("Dexaro background"));
+    setAccessibleDescription(QStringLiteral(
+        "The background behind the main window, with the program's name and version."));
     // Every repaint draws every pixel itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

@@ -33,6 +33,11 @@ frmBatchRenamer::frmBatchRenamer()
     for (QLabel* label : {lblRenameRule, Label1, lblNewEx})
         label->setTextFormat(Qt::PlainText);
 
+    // Screen readers read a box by the label that names it. No caption here has an access key,
+    // so the labels add no Alt key.
+    lblRenameRule->setBuddy(txtRename);
+    Label1->setBuddy(txtStart);
+    lblNewEx->setBuddy(txtExtension);
     placeControls();
 
     setTabOrder(List1, chkExtension);

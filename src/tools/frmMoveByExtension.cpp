@@ -35,6 +35,9 @@ frmMoveByExtension::frmMoveByExtension()
     Label1->setTextFormat(Qt::PlainText);
     Label2->setTextFormat(Qt::PlainText);
 
+    // Screen readers read the box by the label that names it; the caption has no access key, so
+    // the label adds no Alt key.
+    Label1->setBuddy(txtExtension);
     placeControls();
 
     setTabOrder(List1, txtExtension);

@@ -24,14 +24,28 @@ public:
     // The design, in twips: the client area, the frame drawn along its edge and where each
     // control sits, by its object name.
     static constexpr ControlPlace Layout[] = {
-        {"List1", 240, 240, 7575, 1035},         {"Label1", 240, 1680, 1455, 195},
-        {"txtExtension", 1800, 1680, 1095, 285}, {"Option1(0)", 3000, 1680, 1695, 255},
-        {"Option1(1)", 3000, 2160, 1695, 255},   {"Label2", 4920, 1680, 615, 255},
-        {"Drive1", 5880, 3000, 1935, 315},       {"Dir1", 5880, 1560, 1935, 1440},
-        {"Command1", 5880, 3360, 1935, 255},
+        {"List1", 240, 240, 7575, 1035, "Work list", "The files of the work list to sort."},
+        {"Label1", 240, 1680, 1455, 195, "If file has extension", "Names the extension box."},
+        {"txtExtension", 1800, 1680, 1095, 285, "Extension",
+         "The extension of the files to sort, without its dot; letters are typed as capitals."},
+        {"Option1(0)", 3000, 1680, 1695, 255, "Move", "Moves the files into the target folder."},
+        {"Option1(1)", 3000, 2160, 1695, 255, "Copy", "Copies the files into the target folder."},
+        {"Label2", 4920, 1680, 615, 255, "to", "Leads to the target folder."},
+        {"Drive1", 5880, 3000, 1935, 315, "Drives",
+         "The mounted volumes: picking one shows its folders in the target folder list."},
+        {"Dir1", 5880, 1560, 1935, 1440, "Target folder",
+         "The folder the files go to: a double-click opens a folder."},
+        {"Command1", 5880, 3360, 1935, 255, "Sort",
+         "Moves or copies the files of that extension, empties the work list and closes the "
+         "window."},
     };
     static constexpr WindowDesign Design{
-        .client{8235, 3945}, .frame{0, 0, 8175, 3855}, .controls = Layout};
+        .client{8235, 3945},
+        .frame{0, 0, 8175, 3855},
+        .controls = Layout,
+        .accessibleName = "Sort by extension",
+        .accessibleDescription = "Moves or copies every file of the work list with the typed "
+                                 "extension into the target folder."};
 
     // The window's controls, named as the handlers know them. Option1[0] is "Move",
     // Option1[1] "Copy".

@@ -29,6 +29,9 @@ frmMoveFileByDate::frmMoveFileByDate()
     Command1->setObjectName(QStringLiteral("Command1"));
     Label1->setTextFormat(Qt::PlainText);
 
+    // Screen readers read the box by the label that names it; the caption has no access key, so
+    // the label adds no Alt key.
+    Label1->setBuddy(txtDate);
     placeControls();
 
     setTabOrder(List1, txtDate);

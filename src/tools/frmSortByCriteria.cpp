@@ -30,6 +30,9 @@ frmSortByCriteria::frmSortByCriteria()
     List1->setObjectName(QStringLiteral("List1"));
     Label1->setTextFormat(Qt::PlainText);
 
+    // Screen readers read the box by the label that names it; the caption has no access key, so
+    // the label adds no Alt key.
+    Label1->setBuddy(txtCriteria);
     placeControls();
 
     setTabOrder(txtCriteria, Option1);

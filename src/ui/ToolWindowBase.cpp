@@ -32,7 +32,7 @@ void ToolWindowBase::showModeless() {
 }
 
 void ToolWindowBase::placeControls() {
-    Twips::placeControls(this, m_design.controls);
+    Twips::placeControls(this, m_design);
 }
 
 void ToolWindowBase::Form_LostFocus() {

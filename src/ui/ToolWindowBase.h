@@ -34,7 +34,8 @@ public:
     void showModeless();
 
 protected:
-    // Gives every control the place the design names it at; their object names must be set.
+    // Gives every control the place, name and description the design gives it, and the window
+    // its name and description; the controls' object names must be set.
     void placeControls();
 
     void Form_LostFocus();

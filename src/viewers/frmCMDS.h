@@ -16,11 +16,16 @@ public:
     // The design, in twips: the client area and where each control sits, by its object name. No
     // frame rectangle here, unlike the tool windows.
     static constexpr ControlPlace Layout[] = {
-        {"Command1", 240, 120, 1215, 975},
-        {"List1", 1560, 120, 3855, 2010},
-        {"Command2", 4560, 2280, 855, 255},
+        {"Command1", 240, 120, 1215, 975, "File system", "Does nothing yet."},
+        {"List1", 1560, 120, 3855, 2010, "Commands", "A list of commands, empty for now."},
+        {"Command2", 4560, 2280, 855, 255, "Execute", "Does nothing yet."},
     };
-    static constexpr WindowDesign Design{.client{5550, 2865}, .frame{}, .controls = Layout};
+    static constexpr WindowDesign Design{.client{5550, 2865},
+                                         .frame{},
+                                         .controls = Layout,
+                                         .accessibleName = "Command shell",
+                                         .accessibleDescription =
+                                             "A command shell window with nothing to do yet."};
 
     QPushButton* Command1; // "&File System"
     ListBox* List1;

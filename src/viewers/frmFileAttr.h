@@ -21,12 +21,21 @@ public:
     // control sits, by its object name.
     static constexpr ControlPlace Layout[] = {
         // The label starts left of the window, so a path's first characters may be cut off.
-        {"lblFileName", -120, 120, 5775, 255}, {"Check1", 120, 480, 1215, 255},
-        {"Command1", 4800, 480, 975, 255},     {"Check2", 1440, 480, 975, 255},
-        {"Check3", 2520, 480, 1095, 255},      {"Check4", 3600, 480, 1575, 255},
+        {"lblFileName", -120, 120, 5775, 255, "File", "The file whose attributes are set."},
+        {"Check1", 120, 480, 1215, 255, "Read only", "Ticked, Ok makes the file read-only."},
+        {"Command1", 4800, 480, 975, 255, "Ok",
+         "Gives the file exactly the ticked attributes and closes the window."},
+        {"Check2", 1440, 480, 975, 255, "Hidden", "Ticked, Ok makes the file hidden."},
+        {"Check3", 2520, 480, 1095, 255, "Archive", "Ticked, Ok sets the file's archive mark."},
+        {"Check4", 3600, 480, 1575, 255, "System", "Ticked, Ok makes the file a system file."},
     };
     static constexpr WindowDesign Design{
-        .client{5895, 900}, .frame{0, 0, 5895, 855}, .controls = Layout};
+        .client{5895, 900},
+        .frame{0, 0, 5895, 855},
+        .controls = Layout,
+        .accessibleName = "File attributes",
+        .accessibleDescription = "Gives one file exactly the ticked attributes; the boxes start "
+                                 "unticked whatever the file has now."};
 
     // The window's controls, named as the handlers know them.
     QLabel* lblFileName;

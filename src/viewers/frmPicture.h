@@ -16,10 +16,13 @@ public:
     // The design, in twips: the client area, the frame drawn along its edge and where each
     // control sits, by its object name.
     static constexpr ControlPlace Layout[] = {
-        {"Picture1", 120, 120, 7575, 4575},
+        {"Picture1", 120, 120, 7575, 4575, "Picture", "The picture, scaled down to fit."},
     };
-    static constexpr WindowDesign Design{
-        .client{7890, 4845}, .frame{0, 0, 7815, 4815}, .controls = Layout};
+    static constexpr WindowDesign Design{.client{7890, 4845},
+                                         .frame{0, 0, 7815, 4815},
+                                         .controls = Layout,
+                                         .accessibleName = "Picture viewer",
+                                         .accessibleDescription = "Shows one picture file."};
 
     PictureBox* Picture1;
 };

@@ -16,10 +16,13 @@ public:
     // The design, in twips: the client area, the frame drawn along its edge and where each
     // control sits, by its object name.
     static constexpr ControlPlace Layout[] = {
-        {"txtContents", 120, 120, 6975, 3735},
+        {"txtContents", 120, 120, 6975, 3735, "File text", "The file's text, read-only."},
     };
-    static constexpr WindowDesign Design{
-        .client{7275, 4065}, .frame{0, 0, 7215, 3975}, .controls = Layout};
+    static constexpr WindowDesign Design{.client{7275, 4065},
+                                         .frame{0, 0, 7215, 3975},
+                                         .controls = Layout,
+                                         .accessibleName = "Text viewer",
+                                         .accessibleDescription = "Shows one file's text."};
 
     QPlainTextEdit* txtContents;
 };

@@ -1,5 +1,6 @@
 #include "WidgetSupport.h"
 #include "controls/DriveListBox.h"
+#include "mainwindow/frmBackForm.h"
 #include "ui/ToolWindowBase.h"
 
 #include <QCheckBox>
@@ -11,23 +12,35 @@ using Form1Layout = MainWindowTest;
 
 // Each window's design names every control and where it sits. Each caption fits its control in
 // the face picked for the designed one: a wider stand-in cuts "If File has Extension:" short.
-TEST_F(Form1Layout, EveryControlOfEveryWindowSitsAsDesignedAndItsCaptionFits) {
+// Screen readers get a name and a description of every window and control, and a label that
+// names a box brings no new Alt key with it.
+TEST_F(Form1Layout, EveryControlOfEveryWindowSitsAsDesignedIsDescribedAndItsCaptionFits) {
     std::vector<std::pair<QWidget*, WindowDesign>> windows{{form, Form1::Design}};
     for (int kind = 0; kind <= static_cast<int>(ToolWindow::CMDS); ++kind)
         windows.emplace_back(app->load(ToolWindow(kind)), app->load(ToolWindow(kind))->design());
+    const auto described = [](const QWidget* w) {
+        return !w->accessibleName().isEmpty() && !w->accessibleDescription().isEmpty();
+    };
+    frmBackForm background;
+    EXPECT_TRUE(described(&background));
     int checked = 0;
     for (const auto& [window, design] : windows) {
         EXPECT_EQ(window->size(), Twips::size(design.client, Twips::dpi(window)));
+        EXPECT_TRUE(described(window)) << window->objectName().toStdString();
         std::map<std::string, QRect> placed, designed;
         for (const ControlPlace& p : design.controls)
             designed[p.name] = Twips::rect(p.left, p.top, p.width, p.height, Twips::dpi(window));
         for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             placed[control->objectName().toStdString()] = control->geometry();
+            const std::string id =
+                window->objectName().toStdString() + "." + control->objectName().toStdString();
+            EXPECT_TRUE(described(control)) << id;
             QString text;
             QRect room;
             if (auto* label = qobject_cast<QLabel*>(control); label && !label->wordWrap()) {
                 text = label->text();
                 room = label->contentsRect();
+                EXPECT_FALSE(label->buddy() && text.contains(QLatin1Char('&'))) << id;
             } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
                 text = button->text().remove(QLatin1Char('&')); // the access key's mark
                 QStyleOptionButton option;
@@ -43,9 +56,7 @@ TEST_F(Form1Layout, EveryControlOfEveryWindowSitsAsDesignedAndItsCaptionFits) {
                 continue;
             ++checked;
             const QFontMetrics metrics(control->font());
-            const std::string where = window->objectName().toStdString() + "." +
-                                      control->objectName().toStdString() + " \"" +
-                                      text.toStdString() + "\" in " +
+            const std::string where = id + " \"" + text.toStdString() + "\" in " +
                                       QFontInfo(control->font()).family().toStdString();
             EXPECT_LE(metrics.horizontalAdvance(text), room.width()) << where;
             EXPECT_LE(metrics.tightBoundingRect(text).height(), room.height()) << where;
