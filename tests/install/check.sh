@@ -43,7 +43,7 @@ deb)
     for p in fonts-wine fonts-urw-base35 fonts-dejavu-core qt6-image-formats-plugins libqt6gui6; do
         [[ ", $depends," == *", $p"[\ ,]* ]] || { echo "FAIL: Depends lacks $p" >&2; exit 1; }
     done
-    dpkg-deb --info "$deb" | grep -q '^ Section: utils$' || { echo "FAIL: section is not utils" >&2; exit 1; }
+    [ "$(dpkg-deb --field "$deb" Section)" = utils ] || { echo "FAIL: section is not utils" >&2; exit 1; }
     if ! command -v lintian >/dev/null; then
         echo "lintian is not installed: the package is not linted"
     else
