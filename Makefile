@@ -6,8 +6,9 @@ FUZZ_SECONDS ?= 60
 FUZZ_PROGRAMS := fuzz_dosattrib fuzz_dates fuzz_renamer
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: run test e2e test-asan fuzz bench build deps clean format check
+.PHONY: run test e2e test-asan fuzz bench build deps clean format check install deb
 
 deps:
 	@bash scripts/deps.sh
@@ -42,6 +43,13 @@ fuzz: deps
 
 bench: build
 	@bash bench/run.sh $(BUILD)
+
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, $(BUILD)/dexaro_<version>_<arch>.deb.
+deb: build
+	@cd $(BUILD) && cpack -G DEB
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -11,6 +11,9 @@ pkgs=(
     # images), Samba's own attribute codec, and a real desktop for the end-to-end tests
     attr e2fsprogs util-linux btrfs-progs xfsprogs ntfs-3g python3 python3-samba
     xvfb xauth openbox xfwm4 xfconf dbus-daemon xdotool x11-utils xclip
+    # installing and packaging (make install, make deb): the launcher, metainfo and manual page
+    # checks, and the package's own tools
+    desktop-file-utils appstream man-db dpkg-dev lintian
     # fuzzing (make fuzz): clang with libFuzzer; the format check (make check)
     clang libclang-rt-14-dev clang-format
 )
