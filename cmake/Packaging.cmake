@@ -5,11 +5,7 @@
 #   spelling-error-in-binary  "occured", in the message a failed new folder shows. It is the
 #       program's wording, matched word for word by the end-to-end tests: a change of the
 #       program, not of its package.
-#   hardening-no-fortify-functions  the project is not built with _FORTIFY_SOURCE: it turns the
-#       deliberately ignored result of a best-effort fchown (a copy keeps its group where it can)
-#       into a warning, and the build treats warnings as errors. The sanitizer builds of the
-#       tests check the same calls.
-set(DEXARO_LINTIAN_ACCEPTED spelling-error-in-binary hardening-no-fortify-functions)
+set(DEXARO_LINTIAN_ACCEPTED spelling-error-in-binary)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dexaro)
