@@ -66,7 +66,7 @@ Form1::Form1(QWidget* owner)
     List1->showModel(shell.workList());
     Dir1->setMemory(&shell.folderMemory());
     setFixedSize(Twips::size(Design.client, Twips::dpi(this)));
-    Twips::placeControls(this, Design);
+    ApplyDesign(this, Design);
     connectHandlers();
 
     // All three lists start on the process's current folder and its volume.
@@ -108,7 +108,7 @@ void Form1::paintEvent(QPaintEvent*) {
 void Form1::Form_Load() {
     m_CurrentFolder = Dir1->path();
     ShowFileInfo();
-    Twips::showText(Label1, QGuiApplication::applicationDisplayName());
+    ShowLabelText(Label1, QGuiApplication::applicationDisplayName());
     Command1->setFocus();
 }
 
@@ -138,7 +138,7 @@ void Form1::ShowFileInfo() {
     m_CurrentFolder = Module1::WithClosingSlash(std::move(m_CurrentFolder));
     if (const auto text = FileInfoPanel::Text(m_CurrentFolder, m_CurrentFile, m_CurrentAttributes,
                                               m_currentFilePath))
-        Twips::showText(Label2, *text);
+        ShowLabelText(Label2, *text);
 }
 
 void Form1::File1_Click() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Twips.h"
+#include "ui/WindowDesign.h"
 
 #include <QWidget>
 #include <string>

@@ -2,6 +2,7 @@
 
 #include "controls/ControlFont.h"
 #include "ui/Shell.h"
+#include "ui/Twips.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -32,7 +33,7 @@ void ToolWindowBase::showModeless() {
 }
 
 void ToolWindowBase::placeControls() {
-    Twips::placeControls(this, m_design);
+    ApplyDesign(this, m_design);
 }
 
 void ToolWindowBase::Form_LostFocus() {

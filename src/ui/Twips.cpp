@@ -1,7 +1,6 @@
 #include "ui/Twips.h"
 
 #include <QGuiApplication>
-#include <QLabel>
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
@@ -35,31 +34,4 @@ QRect Twips::rect(const QRectF& twips, double dpi) {
 
 QSize Twips::size(const QSizeF& twips, double dpi) {
     return QSize(toPixels(twips.width(), dpi), toPixels(twips.height(), dpi));
-}
-
-namespace {
-// Where showText finds a label's designed name once its accessible name holds its text as well.
-constexpr char kDesignedName[] = "designedAccessibleName";
-} // namespace
-
-void Twips::placeControls(QWidget* window, const WindowDesign& design) {
-    const double dpi = Twips::dpi(window);
-    window->setAccessibleName(QString::fromUtf8(design.accessibleName));
-    window->setAccessibleDescription(QString::fromUtf8(design.accessibleDescription));
-    for (const ControlPlace& place : design.controls) {
-        auto* control = window->findChild<QWidget*>(QString::fromLatin1(place.name),
-                                                    Qt::FindDirectChildrenOnly);
-        if (!control)
-            qFatal("%s has no control %s to place", qPrintable(window->objectName()), place.name);
-        control->setGeometry(rect(place.left, place.top, place.width, place.height, dpi));
-        control->setAccessibleName(QString::fromUtf8(place.accessibleName));
-        control->setAccessibleDescription(QString::fromUtf8(place.accessibleDescription));
-        control->setProperty(kDesignedName, control->accessibleName());
-    }
-}
-
-void Twips::showText(QLabel* label, const QString& text) {
-    label->setText(text);
-    label->setAccessibleName(label->property(kDesignedName).toString() + QStringLiteral(": ") +
-                             text);
 }

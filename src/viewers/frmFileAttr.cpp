@@ -36,7 +36,7 @@ frmFileAttr::frmFileAttr()
 
 void frmFileAttr::setFileName(const std::string& path) {
     m_fileName = path;
-    Twips::showText(lblFileName, DisplayText(path));
+    ShowLabelText(lblFileName, DisplayText(path));
 }
 
 void frmFileAttr::Command1_Click() {

@@ -2,6 +2,7 @@
 #include "controls/DriveListBox.h"
 #include "mainwindow/frmBackForm.h"
 #include "ui/ToolWindowBase.h"
+#include "ui/Twips.h"
 
 #include <QCheckBox>
 #include <QPushButton>
