@@ -9,6 +9,10 @@ std::string BatchTransfer::Destination(const std::string& entry, const std::stri
     return Module1::JoinPath(folder, Module1::GetFileName(entry));
 }
 
+const char* BatchTransfer::HeadingFor(Operation operation) {
+    return operation == Operation::Copy ? Heading::Copying : Heading::Moving;
+}
+
 std::unique_ptr<BatchJob> BatchTransfer::Transfer(Operation operation,
                                                   std::vector<std::string> entries,
                                                   const std::string& folder) {

@@ -16,6 +16,9 @@ enum class Operation { Copy, Move };
 // The entry's file name inside folder.
 std::string Destination(const std::string& entry, const std::string& folder);
 
+// The heading of the error-collecting message of a copy or a move.
+const char* HeadingFor(Operation operation);
+
 // A job that copies or moves every entry into folder (which ends in "/") under its own name.
 std::unique_ptr<BatchJob> Transfer(Operation operation, std::vector<std::string> entries,
                                    const std::string& folder);

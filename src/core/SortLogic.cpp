@@ -71,11 +71,10 @@ std::string SortEntries(const std::vector<std::string>& entries, const std::stri
         if (matches(entry))
             matching.push_back(entry);
     }
-    const bool move = action == Action::Move;
-    const auto job = BatchTransfer::Transfer(move ? BatchTransfer::Operation::Move
-                                                  : BatchTransfer::Operation::Copy,
-                                             std::move(matching), targetFolder);
-    return RunReportingFailures(*job, move ? Heading::Moving : Heading::Copying);
+    const auto operation =
+        action == Action::Move ? BatchTransfer::Operation::Move : BatchTransfer::Operation::Copy;
+    const auto job = BatchTransfer::Transfer(operation, std::move(matching), targetFolder);
+    return RunReportingFailures(*job, BatchTransfer::HeadingFor(operation));
 }
 
 } // namespace SortLogic

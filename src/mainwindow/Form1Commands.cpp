@@ -27,11 +27,6 @@
 #include <QPlainTextEdit>
 
 namespace {
-// The batch job's error-collecting message, when anything failed.
-void RunAndReport(BatchJob& job, const char* heading, FailureLine form = FailureLine::Named) {
-    Shell::instance().reportFailures(RunReportingFailures(job, heading, form));
-}
-
 // A pixel position of a window in twips, single precision as the windows were designed.
 float InTwips(int pixels, double dpi) {
     return static_cast<float>(Twips::fromPixels(pixels, dpi));
@@ -49,33 +44,32 @@ void Form1Commands::RefreshLists() {
     Drive1->refresh();
 }
 
+void Form1Commands::TransferHere(BatchTransfer::Operation operation,
+                                 std::vector<std::string> entries, FailureLine form) {
+    const auto job = BatchTransfer::Transfer(operation, std::move(entries), m_main.CurrentFolder());
+    Shell::instance().reportFailures(
+        RunReportingFailures(*job, BatchTransfer::HeadingFor(operation), form));
+}
+
 void Form1Commands::CopySelectedToFolder() {
-    RunAndReport(*BatchTransfer::Transfer(BatchTransfer::Operation::Copy, {List1->selectedItem()},
-                                          m_main.CurrentFolder()),
-                 Heading::Copying);
+    TransferHere(BatchTransfer::Operation::Copy, {List1->selectedItem()});
     RefreshLists();
 }
 
 void Form1Commands::CopyAllToFolder() {
-    RunAndReport(*BatchTransfer::Transfer(BatchTransfer::Operation::Copy, List1->items().items(),
-                                          m_main.CurrentFolder()),
-                 Heading::Copying);
+    TransferHere(BatchTransfer::Operation::Copy, List1->items().items());
     RefreshLists();
 }
 
 void Form1Commands::MoveAllToFolder() {
-    RunAndReport(*BatchTransfer::Transfer(BatchTransfer::Operation::Move, List1->items().items(),
-                                          m_main.CurrentFolder()),
-                 Heading::Moving);
+    TransferHere(BatchTransfer::Operation::Move, List1->items().items());
     // Every entry leaves the list, those that failed too: the message has named them.
     List1->clear();
     RefreshLists();
 }
 
 void Form1Commands::MoveOneToFolder(const std::string& entry) {
-    RunAndReport(
-        *BatchTransfer::Transfer(BatchTransfer::Operation::Move, {entry}, m_main.CurrentFolder()),
-        Heading::Moving, FailureLine::Bare);
+    TransferHere(BatchTransfer::Operation::Move, {entry}, FailureLine::Bare);
     RefreshLists();
 }
 

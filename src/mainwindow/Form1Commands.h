@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/BatchTransfer.h"
+
 #include <QObject>
 #include <string>
+#include <vector>
 
 class DirListBox;
 class DriveListBox;
@@ -35,6 +38,9 @@ private:
     void CopyAllToFolder();
     void MoveAllToFolder();
     void MoveOneToFolder(const std::string& entry);
+    // Copies or moves entries into the folder on show and reports what failed.
+    void TransferHere(BatchTransfer::Operation operation, std::vector<std::string> entries,
+                      FailureLine form = FailureLine::Named);
     // Re-reads the file, folder and drive lists so that copied and moved files show at once.
     void RefreshLists();
     // Loads a tool window, puts it directly above the main window and shows it.
