@@ -103,9 +103,12 @@ class Desktop:
             if os.path.exists(f"/tmp/.X{number}-lock"):
                 continue
             read_fd, write_fd = os.pipe()
+            # -noreset: by default the server resets when its last client leaves, and a probe
+            # that leaves just as the window manager connects makes it fail to open the display.
             self.xvfb = self._spawn(["Xvfb", f":{number}", "-displayfd", str(write_fd), "-screen",
                                      "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp",
-                                     "-fbdir", self.fbdir], "xvfb", pass_fds=(write_fd,))
+                                     "-noreset", "-fbdir", self.fbdir], "xvfb",
+                                    pass_fds=(write_fd,))
             os.close(write_fd)
             with os.fdopen(read_fd) as pipe:
                 ready = pipe.readline().strip()
