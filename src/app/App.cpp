@@ -67,3 +67,7 @@ Form1* App::form1() const {
         return m_form1;
     return m_backForm ? m_backForm->main() : nullptr;
 }
+
+QWidget* App::mainWindow() const {
+    return form1();
+}

@@ -25,6 +25,7 @@ public:
     Form1* loadForm1(QWidget* owner);
     // The main window, whoever loaded it; null before that.
     Form1* form1() const;
+    QWidget* mainWindow() const override;
 
 private:
     QPointer<frmBackForm> m_backForm;

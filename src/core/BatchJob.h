@@ -1,54 +1,95 @@
 #pragma once
 
 #include "core/FailureLines.h"
+#include "core/FileOps.h"
+#include "core/FileStamp.h"
 #include "core/Result.h"
 
-#include <QObject>
+#include <atomic>
+#include <cstdint>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 // One batch over a list of files, handled in order, one after another: a failing file never stops
-// it. Each failure is reported on its own as it happens, each file done is counted, and a job
-// that is cancelled stops before its next file. It runs on the thread that calls run() and needs
-// no window; what a window does between files (repaint, a progress display) hangs on progress().
-class BatchJob : public QObject {
-    Q_OBJECT
+// it. It runs on whichever thread calls run() and needs no window; another thread may follow it
+// (progress()) and stop it (cancel()) meanwhile. A cancel stops it before its next file, and a
+// copy inside a file soon after: the file a cancel interrupts counts as not handled.
+class BatchJob {
 public:
-    // The entry at index, read only when its turn comes: a list that changes while the job runs
-    // gives what it holds then (empty text past its end).
-    using Entries = std::function<std::string(int index)>;
-    // What the job does with one entry.
-    using Action = std::function<Result(const std::string& entry)>;
+    // One entry's turn: the action may pass watch to the file layer, so that a long copy counts
+    // its bytes and stops inside the file when the job is cancelled.
+    struct Step {
+        const std::string& entry;
+        std::size_t index;
+        FileOps::CopyWatch& watch;
+    };
+    using Action = std::function<Result(const Step& step)>;
 
-    BatchJob(int count, Entries entries, Action action);
     BatchJob(std::vector<std::string> entries, Action action);
+    BatchJob(const BatchJob&) = delete;
+    BatchJob& operator=(const BatchJob&) = delete;
 
-    // Handles every entry, or those up to a cancel, then reports finished().
+    // Measures the entries' sizes first, so that progress() has bytes to show (for copies).
+    void measureBytes() { m_measure = true; }
+    // Where each entry goes, for a move or a rename: each file that gets there is stamped, so
+    // that an undo can tell it from a file that took its place later.
+    void setTargets(std::vector<std::string> targets) { m_targets = std::move(targets); }
+
+    // Handles every entry, or those up to a cancel.
     void run();
-    // Stops the job before its next entry; the one being handled is finished first.
-    void cancel() { m_cancelled = true; }
-    bool cancelled() const { return m_cancelled; }
-    int count() const { return m_count; }
+    // From any thread: stops the job before its next entry, and a copy inside its file.
+    void cancel() { m_watch.cancel(); }
+    bool cancelled() const { return m_watch.cancelled(); }
 
-signals:
-    void failed(const std::string& entry, const Result& result);
-    // After each entry, failed or not: done of count are behind.
-    void progress(int done, int count, const std::string& entry);
-    void finished();
+    // What another thread shows of the run while it goes on.
+    struct Progress {
+        std::size_t done = 0;  // entries behind, failed ones included
+        std::size_t count = 0; // entries in all
+        std::uint64_t bytesDone = 0;
+        std::uint64_t bytesTotal = 0; // 0 unless measured
+        std::string current;          // the entry being handled
+        bool finished = false;
+    };
+    Progress progress() const;
+
+    const std::vector<std::string>& entries() const { return m_entries; }
+    // After run(): one result for each entry handled, in order from the first. Fewer than the
+    // entries when the job was cancelled.
+    const std::vector<Result>& results() const { return m_results; }
+    const std::vector<std::string>& targets() const { return m_targets; }
+    // With targets: for each entry handled, the stamp of the file at its target once it got
+    // there (none when it failed).
+    const std::vector<std::optional<FileStamp>>& landed() const { return m_landed; }
 
 private:
-    int m_count;
-    Entries m_entries;
+    void setCurrent(const std::string& entry);
+
+    std::vector<std::string> m_entries;
     Action m_action;
-    bool m_cancelled = false;
+    bool m_measure = false;
+    FileOps::CopyWatch m_watch;
+    std::vector<Result> m_results;
+    std::vector<std::string> m_targets;
+    std::vector<std::optional<FileStamp>> m_landed;
+    std::atomic<std::size_t> m_done{0};
+    std::atomic<std::uint64_t> m_bytesTotal{0};
+    std::atomic<bool> m_finished{false};
+    mutable std::mutex m_currentLock;
+    std::string m_current;
 };
 
 // How a failed file shows in the error-collecting message: by its name, or by the description
 // alone (which names it itself).
 enum class FailureLine { Named, Bare };
 
-// Runs job to its end and gives its error-collecting message under heading, one line for each
-// failed file; empty when nothing failed. The one place where failures become that message.
+// The error-collecting message of a job that has run, under heading, one line for each failed
+// file; empty when nothing failed. The one place where failures become that message.
+std::string FailureMessage(const BatchJob& job, const std::string& heading,
+                           FailureLine form = FailureLine::Named);
+
+// Runs job to its end on this thread and gives its message.
 std::string RunReportingFailures(BatchJob& job, const std::string& heading,
                                  FailureLine form = FailureLine::Named);

@@ -16,16 +16,29 @@ const char* BatchTransfer::HeadingFor(Operation operation) {
 std::unique_ptr<BatchJob> BatchTransfer::Transfer(Operation operation,
                                                   std::vector<std::string> entries,
                                                   const std::string& folder) {
-    return std::make_unique<BatchJob>(
-        std::move(entries), [operation, folder](const std::string& entry) {
-            const std::string destination = Destination(entry, folder);
-            return operation == Operation::Copy ? FileOps::CopyFile(entry, destination)
-                                                : FileOps::MoveFile(entry, destination);
+    std::vector<std::string> targets;
+    if (operation == Operation::Move) {
+        targets.reserve(entries.size());
+        for (const std::string& entry : entries)
+            targets.push_back(Destination(entry, folder));
+    }
+    auto job = std::make_unique<BatchJob>(
+        std::move(entries), [operation, folder](const BatchJob::Step& step) {
+            const std::string destination = Destination(step.entry, folder);
+            return operation == Operation::Copy
+                       ? FileOps::CopyFile(step.entry, destination, &step.watch)
+                       : FileOps::MoveFile(step.entry, destination, &step.watch);
         });
+    // Bytes tell how far a copy is; a move mostly renames, which takes no time whatever the size.
+    if (operation == Operation::Copy)
+        job->measureBytes();
+    job->setTargets(std::move(targets));
+    return job;
 }
 
-std::unique_ptr<BatchJob> BatchTransfer::Delete(int count, BatchJob::Entries entries) {
-    return std::make_unique<BatchJob>(count, std::move(entries), &DeleteFile);
+std::unique_ptr<BatchJob> BatchTransfer::Delete(std::vector<std::string> entries) {
+    return std::make_unique<BatchJob>(
+        std::move(entries), [](const BatchJob::Step& step) { return DeleteFile(step.entry); });
 }
 
 Result BatchTransfer::DeleteFile(const std::string& path) {

@@ -23,8 +23,8 @@ const char* HeadingFor(Operation operation);
 std::unique_ptr<BatchJob> Transfer(Operation operation, std::vector<std::string> entries,
                                    const std::string& folder);
 
-// A job that deletes the count entries of a list, each with DeleteFile.
-std::unique_ptr<BatchJob> Delete(int count, BatchJob::Entries entries);
+// A job that deletes every entry with DeleteFile.
+std::unique_ptr<BatchJob> Delete(std::vector<std::string> entries);
 
 // Deletes one file. Where the file system refuses and the file is marked read-only (a Windows share
 // refuses for that), its attributes are made plain and the delete is tried once more; when that

@@ -294,7 +294,19 @@ int CreateTemp(int dirFd, Temp& temp) {
     return EEXIST;
 }
 
-int ReadWriteCopy(int in, int out) {
+// Copies come in chunks of this size at most, so that a watch sees them grow and a cancel lands
+// within a fraction of a second even on a slow disk.
+constexpr size_t kChunk = size_t{16} << 20;
+
+// Counts bytes written by a watched copy; ECANCELED when the copy is to stop.
+int Wrote(CopyWatch* watch, ssize_t bytes) {
+    if (!watch)
+        return 0;
+    watch->add(static_cast<std::uint64_t>(bytes));
+    return watch->cancelled() ? ECANCELED : 0;
+}
+
+int ReadWriteCopy(int in, int out, CopyWatch* watch) {
     constexpr size_t kBuffer = 256 * 1024;
     const std::unique_ptr<char[]> buffer(new char[kBuffer]);
     for (;;) {
@@ -317,16 +329,21 @@ int ReadWriteCopy(int in, int out) {
                 return EIO;
             done += put;
         }
+        if (const int err = Wrote(watch, got))
+            return err;
     }
 }
 
 // Copies length bytes at offset of in to the same offset of out.
-int CopyRange(int in, int out, off_t offset, off_t length) {
+int CopyRange(int in, int out, off_t offset, off_t length, CopyWatch* watch) {
     loff_t from = offset, to = offset;
     while (length > 0) {
-        const ssize_t n = ::copy_file_range(in, &from, out, &to, static_cast<size_t>(length), 0);
+        const ssize_t n = ::copy_file_range(in, &from, out, &to,
+                                            std::min(static_cast<size_t>(length), kChunk), 0);
         if (n > 0) {
             length -= n;
+            if (const int err = Wrote(watch, n))
+                return err;
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -356,6 +373,8 @@ int CopyRange(int in, int out, off_t offset, off_t length) {
             from += got;
             to += got;
             length -= got;
+            if (const int err = Wrote(watch, got))
+                return err;
         }
     }
     return 0;
@@ -363,7 +382,7 @@ int CopyRange(int in, int out, off_t offset, off_t length) {
 
 // Copies the data segments of a file of size bytes that has holes, and leaves the holes holes,
 // as cp does: a sparse disk image needs no more room in its copy than in itself.
-int CopySparse(int in, int out, off_t size) {
+int CopySparse(int in, int out, off_t size, CopyWatch* watch) {
     for (off_t at = 0; at < size;) {
         const off_t data = ::lseek(in, at, SEEK_DATA);
         if (data < 0)
@@ -372,7 +391,7 @@ int CopySparse(int in, int out, off_t size) {
         if (hole < 0)
             return errno;
         hole = std::min(hole, size);
-        if (const int err = CopyRange(in, out, data, hole - data))
+        if (const int err = CopyRange(in, out, data, hole - data, watch))
             return err;
         at = hole;
     }
@@ -380,14 +399,14 @@ int CopySparse(int in, int out, off_t size) {
 }
 
 // Copies the whole of in, size bytes when it was measured, to the empty file out.
-int CopyData(int in, int out, off_t size) {
+int CopyData(int in, int out, off_t size, CopyWatch* watch) {
     // A clone shares the blocks (btrfs, XFS): instant and no extra space. Any failure only means
     // no clone here; the real copy below reports real trouble.
     if (::ioctl(out, FICLONE, in) == 0)
-        return 0;
+        return Wrote(watch, size);
     const off_t hole = ::lseek(in, 0, SEEK_HOLE);
     if (hole >= 0 && hole < size) {
-        if (const int err = CopySparse(in, out, size))
+        if (const int err = CopySparse(in, out, size, watch))
             return err;
         // The holes at the end: the size without the blocks.
         return ::ftruncate(out, size) == 0 ? 0 : errno;
@@ -395,14 +414,16 @@ int CopyData(int in, int out, off_t size) {
     if (hole >= 0 && ::lseek(in, 0, SEEK_SET) != 0) // the look moved the offset
         return errno;
     for (bool copied = false;;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t{1} << 30, 0);
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
         if (n > 0) {
             copied = true;
+            if (const int err = Wrote(watch, n))
+                return err;
             continue;
         }
         if (n == 0) {
             // Files of /proc and the like claim to be empty to copy_file_range; reading tells.
-            return copied ? 0 : ReadWriteCopy(in, out);
+            return copied ? 0 : ReadWriteCopy(in, out, watch);
         }
         if (errno == EINTR)
             continue;
@@ -410,7 +431,7 @@ int CopyData(int in, int out, off_t size) {
         // where the last chunk ended, so plain reading and writing carries on from there.
         if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
             errno == EBADF || errno == EPERM || errno == ETXTBSY)
-            return ReadWriteCopy(in, out);
+            return ReadWriteCopy(in, out, watch);
         return errno;
     }
 }
@@ -540,8 +561,9 @@ mode_t CarryOwner(int out, const struct stat& st) {
 // Fills the temporary out with a complete copy of in. A copy that had to leave user attributes
 // out is complete all the same and says so in leftOut: the data matter more. A move must not
 // lose them and fails.
-Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::string& leftOut) {
-    if (const int err = CopyData(in, out, st.st_size))
+Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::string& leftOut,
+                CopyWatch* watch) {
+    if (const int err = CopyData(in, out, st.st_size, watch))
         return Result::fromErrno(err);
     const bool move = purpose == Purpose::Move;
     if (move) {
@@ -637,7 +659,7 @@ Result RemoveMovedSource(const std::string& source, const struct stat& opened, i
     return {};
 }
 
-Result MoveAcross(const std::string& source, const std::string& destination) {
+Result MoveAcross(const std::string& source, const std::string& destination, CopyWatch* watch) {
     const PathParts dst = SplitPath(destination);
     if (Result refused = RefuseMoveAcross(source, destination, dst); !refused)
         return refused;
@@ -660,7 +682,7 @@ Result MoveAcross(const std::string& source, const std::string& destination) {
     if (const int err = CreateTemp(dir.get(), temp))
         return Result::fromErrno(err);
     std::string leftOut; // a move leaves nothing out: it fails instead
-    if (Result r = FillTemp(in.get(), opened, temp.fd.get(), Purpose::Move, leftOut); !r)
+    if (Result r = FillTemp(in.get(), opened, temp.fd.get(), Purpose::Move, leftOut, watch); !r)
         return r;
     if (const int err = temp.link(dst.name))
         return Result::fromErrno(err);
@@ -695,7 +717,7 @@ Result PublishCopy(Temp& temp, const std::string& name, bool exists) {
 
 } // namespace
 
-Result CopyFile(const std::string& source, const std::string& destination) {
+Result CopyFile(const std::string& source, const std::string& destination, CopyWatch* watch) {
     // Looked at before opening: opening a device can have effects of its own.
     struct stat st;
     if (::stat(source.c_str(), &st) != 0)
@@ -735,7 +757,7 @@ Result CopyFile(const std::string& source, const std::string& destination) {
     if (const int err = CreateTemp(dir.get(), temp))
         return Result::fromErrno(err);
     std::string leftOut;
-    if (Result r = FillTemp(in.get(), st, temp.fd.get(), Purpose::Copy, leftOut); !r)
+    if (Result r = FillTemp(in.get(), st, temp.fd.get(), Purpose::Copy, leftOut, watch); !r)
         return r;
     if (Result published = PublishCopy(temp, dst.name, exists); !published)
         return published;
@@ -744,12 +766,12 @@ Result CopyFile(const std::string& source, const std::string& destination) {
     return {};
 }
 
-Result MoveFile(const std::string& source, const std::string& destination) {
+Result MoveFile(const std::string& source, const std::string& destination, CopyWatch* watch) {
     int err = RenameWithoutReplacing(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str());
     if (err == 0)
         return {};
     if (err == EXDEV)
-        return MoveAcross(source, destination);
+        return MoveAcross(source, destination, watch);
     return Result::fromErrno(err);
 }
 

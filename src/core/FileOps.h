@@ -2,7 +2,9 @@
 
 #include "core/Result.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 // The file layer: every copy, move, rename, delete and new folder of the program goes through
@@ -18,18 +20,36 @@
 // the caller does with SIGXFSZ.
 namespace FileOps {
 
+// Lets another thread follow a long copy and stop it inside the file: the copy counts the bytes
+// it has written, and soon after cancel() it gives up with ECANCELED, its temporary gone and the
+// source untouched.
+class CopyWatch {
+public:
+    void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
+    bool cancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
+    std::uint64_t bytes() const { return m_bytes.load(std::memory_order_relaxed); }
+    void add(std::uint64_t bytes) { m_bytes.fetch_add(bytes, std::memory_order_relaxed); }
+    void setBytes(std::uint64_t bytes) { m_bytes.store(bytes, std::memory_order_relaxed); }
+
+private:
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<std::uint64_t> m_bytes{0};
+};
+
 // Copies the contents of a regular file (links followed), with its permission bits, access and
 // modification times and its user.* extended attributes (the DOS attribute record among them).
 // Replaces an existing destination file (a link there is replaced, not written through). Refuses a
 // source that is the destination itself, and pipes, sockets and devices (which could block or have
 // side effects when opened).
-Result CopyFile(const std::string& source, const std::string& destination);
+Result CopyFile(const std::string& source, const std::string& destination,
+                CopyWatch* watch = nullptr);
 
 // Moves or renames a file or folder; fails when the destination exists, even on file systems that
 // cannot rename without replacing. Across file systems only regular files are moved: the copy
 // carries owner (where allowed), permission bits, times and extended attributes, and is flushed
-// to disk before the source is removed.
-Result MoveFile(const std::string& source, const std::string& destination);
+// to disk before the source is removed; only such a copy heeds watch.
+Result MoveFile(const std::string& source, const std::string& destination,
+                CopyWatch* watch = nullptr);
 
 // Removes one name; folders are refused, never emptied.
 Result DeleteFile(const std::string& path);

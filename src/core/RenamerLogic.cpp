@@ -126,22 +126,32 @@ std::vector<PlannedRename> PlanRenames(const std::vector<std::string>& entries,
     return plan;
 }
 
+std::unique_ptr<BatchJob> RenameJob(std::vector<PlannedRename> plan, RenameFunction rename) {
+    std::vector<std::string> from, to;
+    from.reserve(plan.size());
+    to.reserve(plan.size());
+    for (const PlannedRename& step : plan) {
+        from.push_back(step.from);
+        to.push_back(step.to);
+    }
+    auto job = std::make_unique<BatchJob>(
+        std::move(from),
+        [plan = std::move(plan), rename = std::move(rename)](const BatchJob::Step& step) {
+            const PlannedRename& planned = plan[step.index];
+            return planned.refusal.empty() ? rename(planned.from, planned.to)
+                                           : Result::failure(planned.refusal);
+        });
+    job->setTargets(std::move(to));
+    return job;
+}
+
 std::vector<RenameOutcome> RunRenames(const std::vector<PlannedRename>& plan,
                                       const RenameFunction& rename) {
+    const auto job = RenameJob(plan, rename);
+    job->run();
     std::vector<RenameOutcome> outcomes;
-    outcomes.reserve(plan.size());
-    BatchJob job(
-        static_cast<int>(plan.size()),
-        [&plan](int index) { return plan[static_cast<std::size_t>(index)].from; },
-        [&](const std::string&) {
-            // The job hands the entries over in order: this one is the next outcome's.
-            const PlannedRename& step = plan[outcomes.size()];
-            Result result =
-                step.refusal.empty() ? rename(step.from, step.to) : Result::failure(step.refusal);
-            outcomes.push_back({step.from, step.to, result});
-            return result;
-        });
-    job.run();
+    for (std::size_t index = 0; index < job->results().size(); ++index)
+        outcomes.push_back({plan[index].from, plan[index].to, job->results()[index]});
     return outcomes;
 }
 

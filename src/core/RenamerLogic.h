@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/BatchJob.h"
 #include "core/FileOps.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,15 +67,24 @@ std::vector<PlannedRename> PlanRenames(const std::vector<std::string>& entries,
 
 using RenameFunction = std::function<Result(const std::string& from, const std::string& to)>;
 
+inline Result MoveWithoutReplacing(const std::string& from, const std::string& to) {
+    return FileOps::MoveFile(from, to);
+}
+
+// The job that renames every planned entry in order; a failing one is left under its old name
+// and the run goes on. The window shows none of the failures: a run ends silently whatever
+// happened.
+std::unique_ptr<BatchJob> RenameJob(std::vector<PlannedRename> plan,
+                                    RenameFunction rename = MoveWithoutReplacing);
+
 struct RenameOutcome {
     std::string from;
     std::string to;
     Result result;
 };
 
-// Renames every planned entry in order; a failing one is left under its old name and the run
-// goes on. The window shows none of the failures: a run ends silently whatever happened.
+// Runs RenameJob to its end on this thread.
 std::vector<RenameOutcome> RunRenames(const std::vector<PlannedRename>& plan,
-                                      const RenameFunction& rename = FileOps::MoveFile);
+                                      const RenameFunction& rename = MoveWithoutReplacing);
 
 } // namespace RenamerLogic

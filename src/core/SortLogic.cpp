@@ -2,7 +2,6 @@
 
 #include "core/BatchTransfer.h"
 #include "core/DisplayText.h"
-#include "core/FailureLines.h"
 #include "core/Module1.h"
 
 #include <QChar>
@@ -62,19 +61,21 @@ bool NameTextSortReady(const std::string& searchText, Action action,
     return !IsOnlyBlanks(searchText) && action != Action::None && !IsOnlyBlanks(targetFolder);
 }
 
-std::string SortEntries(const std::vector<std::string>& entries, const std::string& targetFolder,
-                        Action action, const std::function<bool(const std::string&)>& matches) {
+std::unique_ptr<BatchJob> SortJob(const std::vector<std::string>& entries,
+                                  const std::string& targetFolder, Action action,
+                                  const std::function<bool(const std::string&)>& matches) {
     if (action == Action::None)
-        return {};
+        return nullptr;
     std::vector<std::string> matching;
     for (const std::string& entry : entries) {
         if (matches(entry))
             matching.push_back(entry);
     }
-    const auto operation =
-        action == Action::Move ? BatchTransfer::Operation::Move : BatchTransfer::Operation::Copy;
-    const auto job = BatchTransfer::Transfer(operation, std::move(matching), targetFolder);
-    return RunReportingFailures(*job, BatchTransfer::HeadingFor(operation));
+    return BatchTransfer::Transfer(OperationFor(action), std::move(matching), targetFolder);
+}
+
+BatchTransfer::Operation OperationFor(Action action) {
+    return action == Action::Move ? BatchTransfer::Operation::Move : BatchTransfer::Operation::Copy;
 }
 
 } // namespace SortLogic

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/BatchTransfer.h"
+
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,10 +37,13 @@ std::string ExtensionSortRefusal(const std::string& extensionText, Action action
 bool NameTextSortReady(const std::string& searchText, Action action,
                        const std::string& targetFolder);
 
-// Moves or copies every matching entry, in order, into the target folder under its own file
-// name; a failing file is listed and the run goes on. Returns the error-collecting message for
-// the run, empty when nothing failed.
-std::string SortEntries(const std::vector<std::string>& entries, const std::string& targetFolder,
-                        Action action, const std::function<bool(const std::string&)>& matches);
+// The job that moves or copies every matching entry, in order, into the target folder under its
+// own file name; a failing file is listed and the run goes on. None for Action::None.
+std::unique_ptr<BatchJob> SortJob(const std::vector<std::string>& entries,
+                                  const std::string& targetFolder, Action action,
+                                  const std::function<bool(const std::string&)>& matches);
+
+// Move or Copy (never asked for Action::None).
+BatchTransfer::Operation OperationFor(Action action);
 
 } // namespace SortLogic

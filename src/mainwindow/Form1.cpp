@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -92,6 +93,9 @@ void Form1::connectHandlers() {
     connect(Dir1->keys(), &KeyAdapter::KeyPress, m_commands, &Form1Commands::Dir1_KeyPress);
     connect(Dir1->keys(), &KeyAdapter::KeyUp, m_commands, &Form1Commands::Dir1_KeyUp);
     connect(&Shell::instance(), &Shell::FilesChanged, File1, &FileListBox::refresh);
+    // Ctrl+Z wherever the keyboard is in this window; Ctrl with any other letter does nothing.
+    auto* undo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    connect(undo, &QShortcut::activated, m_commands, &Form1Commands::Undo);
 }
 
 void Form1::paintEvent(QPaintEvent*) {

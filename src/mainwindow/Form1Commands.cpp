@@ -23,8 +23,8 @@
 #include "viewers/frmPicture.h"
 #include "viewers/frmTextRead.h"
 
-#include <QCoreApplication>
 #include <QPlainTextEdit>
+#include <algorithm>
 
 namespace {
 // A pixel position of a window in twips, single precision as the windows were designed.
@@ -44,33 +44,45 @@ void Form1Commands::RefreshLists() {
     Drive1->refresh();
 }
 
-void Form1Commands::TransferHere(BatchTransfer::Operation operation,
-                                 std::vector<std::string> entries, FailureLine form) {
-    const auto job = BatchTransfer::Transfer(operation, std::move(entries), m_main.CurrentFolder());
-    Shell::instance().reportFailures(
-        RunReportingFailures(*job, BatchTransfer::HeadingFor(operation), form));
+std::unique_ptr<BatchJob> Form1Commands::TransferHere(BatchTransfer::Operation operation,
+                                                      std::vector<std::string> entries,
+                                                      FailureLine form) {
+    using BatchTransfer::Operation;
+    auto job = BatchTransfer::Transfer(operation, std::move(entries), m_main.CurrentFolder());
+    Shell& shell = Shell::instance();
+    shell.reportFailures(shell.runBatch(*job,
+                                        operation == Operation::Copy ? Batch::Copy : Batch::Move,
+                                        BatchTransfer::HeadingFor(operation), form));
+    RefreshLists();
+    return job;
 }
 
 void Form1Commands::CopySelectedToFolder() {
     TransferHere(BatchTransfer::Operation::Copy, {List1->selectedItem()});
-    RefreshLists();
 }
 
 void Form1Commands::CopyAllToFolder() {
     TransferHere(BatchTransfer::Operation::Copy, List1->items().items());
-    RefreshLists();
 }
 
 void Form1Commands::MoveAllToFolder() {
-    TransferHere(BatchTransfer::Operation::Move, List1->items().items());
-    // Every entry leaves the list, those that failed too: the message has named them.
-    List1->clear();
-    RefreshLists();
+    const auto job = TransferHere(BatchTransfer::Operation::Move, List1->items().items());
+    // Every entry leaves the list, those that failed too: the message has named them. After a
+    // cancel, those not reached stay.
+    if (job->cancelled())
+        Shell::instance().dropHandled(*job);
+    else
+        List1->clear();
 }
 
-void Form1Commands::MoveOneToFolder(const std::string& entry) {
-    TransferHere(BatchTransfer::Operation::Move, {entry}, FailureLine::Bare);
-    RefreshLists();
+void Form1Commands::MoveOneToFolder() {
+    const int index = List1->listIndex();
+    const auto job =
+        TransferHere(BatchTransfer::Operation::Move, {List1->selectedItem()}, FailureLine::Bare);
+    // The entry goes whether or not the move worked (the message told of a failure), unless a
+    // cancel broke the move off.
+    if (!job->results().empty())
+        List1->removeItem(index);
 }
 
 void Form1Commands::ShowTextViewer() {
@@ -118,8 +130,11 @@ void Form1Commands::Dir1_KeyPress(int KeyAscii) {
             messages.input(QStringLiteral("Please Enter a name for the directory"));
         if (name.empty())
             return;
-        const Result made = FileOps::CreateFolder(m_main.CurrentFolder() + name);
-        if (!made)
+        const std::string folder = m_main.CurrentFolder() + name;
+        const Result made = FileOps::CreateFolder(folder);
+        if (made)
+            Shell::instance().lastBatch().folderMade(folder);
+        else
             messages.message("An error occured in making directory \r\n     " + made.error +
                              "\r\n");
         Dir1->refresh();
@@ -153,11 +168,8 @@ void Form1Commands::List1_KeyPress(int KeyAscii) {
     } else if (k == QLatin1String("D")) {
         ShowToolWindow(ToolWindow::MoveFileByDate);
     } else if (k == QLatin1String("M")) {
-        if (List1->listIndex() >= 0) {
-            MoveOneToFolder(List1->selectedItem());
-            // The entry goes whether or not the move worked; the message told of a failure.
-            List1->removeItem(List1->listIndex());
-        }
+        if (List1->listIndex() >= 0)
+            MoveOneToFolder();
     } else if (k == QLatin1String("C")) {
         if (List1->listIndex() >= 0)
             List1->removeItem(List1->listIndex());
@@ -212,23 +224,37 @@ void Form1Commands::DeleteSelectedFile() {
 }
 
 void Form1Commands::BatchDelete() {
-    // The bound is read once, each entry when its turn comes. Other handlers run while the batch
-    // yields and may shorten the list: entries past its end read as empty text, whose delete fails
-    // and is reported.
-    const int count = List1->count();
-    if (count == 0)
+    if (List1->count() == 0)
         return;
-    const auto job = BatchTransfer::Delete(count, [this](int index) { return List1->item(index); });
-    // The folder visibly shrinks; refreshes are spaced so that a long batch stays linear.
-    connect(job.get(), &BatchJob::progress, this, [this] {
-        File1->refreshSoon();
-        QCoreApplication::processEvents();
-    });
+    const auto job = BatchTransfer::Delete(List1->items().items());
+    Shell& shell = Shell::instance();
+    // The folder on show follows the deletes as they happen: its list watches it.
     const std::string failures =
-        RunReportingFailures(*job, Heading::BatchDelete, FailureLine::Bare);
-    File1->refreshNowIfPending();
-    Shell::instance().reportFailures(failures);
-    List1->clear();
+        shell.runBatch(*job, Batch::Delete, Heading::BatchDelete, FailureLine::Bare);
+    File1->refresh();
+    shell.reportFailures(failures);
+    if (job->cancelled())
+        shell.dropHandled(*job);
+    else
+        List1->clear();
+}
+
+void Form1Commands::Undo() {
+    Shell& shell = Shell::instance();
+    const auto job = shell.lastBatch().takeUndo();
+    if (!job)
+        return;
+    const std::string failures = shell.runBatch(*job, Batch::Undo, Heading::Undo);
+    // The files put back return to the work list, ready for another try.
+    const std::vector<std::string> back = shell.lastBatch().finishUndo(*job);
+    std::vector<std::string> entries = shell.workList().items();
+    for (const std::string& entry : back) {
+        if (std::find(entries.begin(), entries.end(), entry) == entries.end())
+            entries.push_back(entry);
+    }
+    shell.workList().setItems(std::move(entries));
+    RefreshLists();
+    shell.reportFailures(failures);
 }
 
 void Form1Commands::ShowToolWindow(ToolWindow window) {

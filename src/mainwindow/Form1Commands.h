@@ -3,6 +3,7 @@
 #include "core/BatchTransfer.h"
 
 #include <QObject>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ public:
     void List1_KeyUp(int KeyCode, int Shift);
     void Dir1_KeyPress(int KeyAscii);
     void Dir1_KeyUp(int KeyCode, int Shift);
+    // Ctrl+Z: puts the files of the last batch move or rename back; once.
+    void Undo();
 
 private:
     void DeleteSelectedFile();
@@ -37,10 +40,11 @@ private:
     void CopySelectedToFolder();
     void CopyAllToFolder();
     void MoveAllToFolder();
-    void MoveOneToFolder(const std::string& entry);
-    // Copies or moves entries into the folder on show and reports what failed.
-    void TransferHere(BatchTransfer::Operation operation, std::vector<std::string> entries,
-                      FailureLine form = FailureLine::Named);
+    void MoveOneToFolder();
+    // Copies or moves entries into the folder on show, reports what failed and shows the result.
+    std::unique_ptr<BatchJob> TransferHere(BatchTransfer::Operation operation,
+                                           std::vector<std::string> entries,
+                                           FailureLine form = FailureLine::Named);
     // Re-reads the file, folder and drive lists so that copied and moved files show at once.
     void RefreshLists();
     // Loads a tool window, puts it directly above the main window and shows it.

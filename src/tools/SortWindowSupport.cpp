@@ -34,11 +34,21 @@ std::vector<std::string> WorkListEntries() {
     return Shell::instance().workList().items();
 }
 
-void FinishSort(const std::string& failureMessage) {
-    Shell::instance().reportFailures(failureMessage);
-    // Every entry leaves, matched or not: the run has dealt with the list as a whole.
-    Shell::instance().workList().clear();
-    emit Shell::instance().FilesChanged();
+void RunSort(std::unique_ptr<BatchJob> job, SortLogic::Action action) {
+    Shell& shell = Shell::instance();
+    if (job) {
+        const auto operation = SortLogic::OperationFor(action);
+        shell.reportFailures(shell.runBatch(
+            *job, operation == BatchTransfer::Operation::Move ? Batch::Move : Batch::Copy,
+            BatchTransfer::HeadingFor(operation)));
+    }
+    // Every entry leaves, matched or not: the run has dealt with the list as a whole. A cancelled
+    // run has not: what it did not reach stays for another.
+    if (job && job->cancelled())
+        shell.dropHandled(*job);
+    else
+        shell.workList().clear();
+    emit shell.FilesChanged();
 }
 
 } // namespace SortWindowSupport

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/SortLogic.h"
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,8 +28,9 @@ void DriveChanged(DirListBox* folders, DriveListBox* drives);
 // The main window's work list as it is now (empty when there is no main window).
 std::vector<std::string> WorkListEntries();
 
-// After a sort run: reports the run's failures (an empty message reports nothing), empties the
-// main window's work list and re-reads its file list.
-void FinishSort(const std::string& failureMessage);
+// Runs a sort over the work list (nothing for Action::None) and reports what failed; afterwards
+// the work list is empty, or, after a cancel, holds what the sort did not reach; the main
+// window's file list is read again.
+void RunSort(std::unique_ptr<BatchJob> job, SortLogic::Action action);
 
 } // namespace SortWindowSupport

@@ -89,9 +89,16 @@ void frmBatchRenamer::Rename(bool keepExtension) {
     settings.keepExtension = keepExtension;
     settings.newExtension = TypedBytes(txtExtension->text());
     // Failures are left where they happened: the run reports nothing and always ends the same way.
-    RenamerLogic::RunRenames(RenamerLogic::PlanRenames(List1->items().items(), settings));
-    // Every entry leaves the work list, struck off here or failed alike.
-    Shell::instance().workList().clear();
-    emit Shell::instance().FilesChanged();
+    const auto job =
+        RenamerLogic::RenameJob(RenamerLogic::PlanRenames(List1->items().items(), settings));
+    Shell& shell = Shell::instance();
+    shell.runBatch(*job, Batch::Rename);
+    // Every entry leaves the work list, struck off here or failed alike; after a cancel, those
+    // the run did not reach stay.
+    if (job->cancelled())
+        shell.dropHandled(*job);
+    else
+        shell.workList().clear();
+    emit shell.FilesChanged();
     unload();
 }

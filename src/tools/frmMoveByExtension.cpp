@@ -130,8 +130,11 @@ void frmMoveByExtension::Command1_Click() {
         Shell::instance().messages().message(refusal);
         return;
     }
-    SortWindowSupport::FinishSort(SortLogic::SortEntries(
-        List1->items().items(), target, action,
-        [&](const std::string& entry) { return SortLogic::ExtensionMatches(entry, extension); }));
+    SortWindowSupport::RunSort(SortLogic::SortJob(List1->items().items(), target, action,
+                                                  [&](const std::string& entry) {
+                                                      return SortLogic::ExtensionMatches(entry,
+                                                                                         extension);
+                                                  }),
+                               action);
     unload();
 }

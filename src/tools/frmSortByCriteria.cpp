@@ -71,8 +71,11 @@ void frmSortByCriteria::Command1_Click() {
     const std::string target = Shell::instance().targetFolder(Kind);
     if (!SortLogic::NameTextSortReady(searchText, action, target))
         return;
-    SortWindowSupport::FinishSort(SortLogic::SortEntries(
-        List1->items().items(), target, action,
-        [&](const std::string& entry) { return SortLogic::NameTextMatches(entry, searchText); }));
+    SortWindowSupport::RunSort(SortLogic::SortJob(List1->items().items(), target, action,
+                                                  [&](const std::string& entry) {
+                                                      return SortLogic::NameTextMatches(entry,
+                                                                                        searchText);
+                                                  }),
+                               action);
     unload();
 }

@@ -1,6 +1,9 @@
 #include "ui/Shell.h"
 
 #include "ui/ToolWindowBase.h"
+#include "ui/frmProgress.h"
+
+#include <unordered_map>
 
 namespace {
 Shell* g_shell = nullptr;
@@ -55,4 +58,35 @@ void Shell::unload(ToolWindow window) {
 void Shell::reportFailures(const std::string& message) {
     if (!message.empty())
         m_messages->message(message);
+}
+
+void Shell::runBatch(BatchJob& job, Batch kind) {
+    static const QString verbs[] = {QStringLiteral("Copying"), QStringLiteral("Moving"),
+                                    QStringLiteral("Deleting"), QStringLiteral("Renaming"),
+                                    QStringLiteral("Undoing")};
+    RunBatch(job, verbs[static_cast<int>(kind)], mainWindow());
+    if (kind != Batch::Undo)
+        m_lastBatch.batchDone(job);
+}
+
+std::string Shell::runBatch(BatchJob& job, Batch kind, const std::string& heading,
+                            FailureLine form) {
+    runBatch(job, kind);
+    return FailureMessage(job, heading, form);
+}
+
+void Shell::dropHandled(const BatchJob& job) {
+    // One entry goes for each entry handled, the first of its text: a list may hold a file twice.
+    std::unordered_map<std::string, std::size_t> handled;
+    for (std::size_t index = 0; index < job.results().size(); ++index)
+        ++handled[job.entries()[index]];
+    std::vector<std::string> kept;
+    for (const std::string& entry : m_workList.items()) {
+        const auto at = handled.find(entry);
+        if (at != handled.end() && at->second > 0)
+            --at->second;
+        else
+            kept.push_back(entry);
+    }
+    m_workList.setItems(std::move(kept));
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/BatchJob.h"
 #include "core/ByteListModel.h"
 #include "core/FolderMemory.h"
+#include "core/LastBatch.h"
 #include "ui/Messages.h"
 
 #include <QObject>
@@ -12,6 +14,10 @@
 #include <string>
 
 class ToolWindowBase;
+class QWidget;
+
+// What a batch does, as its progress window names it and as undo tells them apart.
+enum class Batch { Copy, Move, Delete, Rename, Undo };
 
 // The windows the main window opens, each a single instance.
 enum class ToolWindow {
@@ -54,6 +60,21 @@ public:
     // The folder each volume showed last, shared by every folder list.
     FolderMemory& folderMemory() { return m_folderMemory; }
 
+    // The window a batch's progress shows over; none before the main window is loaded.
+    virtual QWidget* mainWindow() const { return nullptr; }
+
+    // Runs a batch job off the user-interface thread, the program modal meanwhile: one still
+    // running after half a second shows its progress over the main window and can be cancelled.
+    // Afterwards a move or a rename is what Ctrl+Z undoes; any other batch leaves nothing to undo.
+    void runBatch(BatchJob& job, Batch kind);
+    // Runs the batch and gives its error-collecting message under heading.
+    std::string runBatch(BatchJob& job, Batch kind, const std::string& heading,
+                         FailureLine form = FailureLine::Named);
+    // Takes the entries the job handled off the work list (a cancelled job leaves the rest).
+    void dropHandled(const BatchJob& job);
+    // The batch Ctrl+Z undoes.
+    LastBatch& lastBatch() { return m_lastBatch; }
+
     Messages& messages() { return *m_messages; }
     // Shows a batch's error-collecting message; nothing when it is empty (nothing failed).
     void reportFailures(const std::string& message);
@@ -70,4 +91,5 @@ private:
     std::map<ToolWindow, std::string> m_targetFolders;
     ByteListModel m_workList;
     FolderMemory m_folderMemory;
+    LastBatch m_lastBatch;
 };

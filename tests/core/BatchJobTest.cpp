@@ -1,36 +1,97 @@
 #include "core/BatchJob.h"
+#include "core/BatchTransfer.h"
+#include "core/LastBatch.h"
 
+#include "TestSupport.h"
+
+#include <cerrno>
 #include <gtest/gtest.h>
 
-// A job reads each entry only when its turn comes, reports every failure on its own with the
-// message built in one place, counts every entry, and a cancel stops it before the next entry.
-TEST(BatchJob, ReportsEachFailureAndStopsBetweenEntriesWhenCancelled) {
-    std::vector<std::string> list{"/a/one", "/a/two", "/a/three"};
-    std::vector<std::string> handled;
-    BatchJob job(
-        3, [&list](int i) { return i < int(list.size()) ? list[size_t(i)] : ""; },
-        [&handled](const std::string& entry) {
-            handled.push_back(entry);
-            return entry == "/a/two" ? Result::failure("Refused") : Result{};
-        });
-    std::vector<int> done;
-    QObject::connect(&job, &BatchJob::progress, [&](int n, int count, const std::string&) {
-        done.push_back(n);
-        EXPECT_EQ(count, 3);
-        list.pop_back(); // the list shrinks while the job runs
+// Every failure gets its line in one message; a cancel stops before the next entry, and the file
+// a cancel broke off counts as neither done nor failed.
+TEST(BatchJob, ReportsEachFailureAndStopsWhenCancelled) {
+    BatchJob job({"/a/one", "/a/two", "/a/three"}, [](const BatchJob::Step& step) {
+        return step.entry == "/a/one" ? Result{} : Result::failure("Refused");
     });
-    EXPECT_EQ(RunReportingFailures(job, "Errors:"), "Errors:\r\n     two   Refused\r\n");
-    EXPECT_EQ(handled, (std::vector<std::string>{"/a/one", "/a/two", ""}));
-    EXPECT_EQ(done, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(RunReportingFailures(job, "Errors:"),
+              "Errors:\r\n     two   Refused\r\n     three   Refused\r\n");
+    EXPECT_EQ(job.progress().done, 3u);
 
-    BatchJob cancelled({"x", "y"}, [&handled](const std::string& entry) {
-        handled.push_back(entry);
-        return Result{};
+    BatchJob cancelled({"x", "y", "z"}, [](const BatchJob::Step& step) {
+        if (step.index == 0)
+            return Result{};
+        step.watch.cancel(); // as a copy inside its file does when the user cancels
+        return Result::fromErrno(ECANCELED);
     });
-    QObject::connect(&cancelled, &BatchJob::progress, &cancelled, &BatchJob::cancel);
-    bool finished = false;
-    QObject::connect(&cancelled, &BatchJob::finished, [&finished] { finished = true; });
-    cancelled.run();
-    EXPECT_EQ(handled.back(), "x");
-    EXPECT_TRUE(finished);
+    EXPECT_EQ(RunReportingFailures(cancelled, "Errors:"), "");
+    EXPECT_EQ(cancelled.results().size(), 1u);
+    EXPECT_TRUE(cancelled.progress().finished);
+}
+
+// A copy counts every byte of its files, those that failed too, so its bar ends full.
+TEST(BatchJob, CopiesCountTheirBytes) {
+    TempDir dir;
+    WriteFile(dir / "a", std::string(300'000, 'a'));
+    WriteFile(dir / "b", "bb");
+    MakeFolder(dir / "out");
+    const auto job = BatchTransfer::Transfer(BatchTransfer::Operation::Copy,
+                                             {dir / "a", dir / "gone", dir / "b"}, dir / "out/");
+    job->run();
+    EXPECT_EQ(job->progress().bytesTotal, 300'002u);
+    EXPECT_EQ(job->progress().bytesDone, 300'002u);
+    EXPECT_EQ(ReadFile(dir / "out/a"), std::string(300'000, 'a'));
+}
+
+// Undo puts back what the last move took, once, never over another file; a file changed or gone
+// since stays as it is and is named; a folder made for the batch goes when it is empty again.
+TEST(LastBatch, PutsFilesBackOnceAndLeavesChangedOnesAlone) {
+    TempDir dir;
+    MakeFolder(dir / "a");
+    for (const char* name : {"1", "2", "3", "4"})
+        WriteFile(dir / "a/" + name, name);
+    LastBatch last;
+    MakeFolder(dir / "made");
+    last.folderMade(dir / "made");
+    const auto move = BatchTransfer::Transfer(BatchTransfer::Operation::Move,
+                                              {dir / "a/1", dir / "a/2", dir / "a/3", dir / "a/4"},
+                                              dir / "made/");
+    move->run();
+    last.batchDone(*move);
+    WriteFile(dir / "made/2", "written since");
+    RemoveTree(dir / "made/3");
+    WriteFile(dir / "a/4", "new");
+
+    const auto undo = last.takeUndo();
+    ASSERT_TRUE(undo);
+    EXPECT_FALSE(last.takeUndo());
+    EXPECT_EQ(RunReportingFailures(*undo, Heading::Undo),
+              std::string(Heading::Undo) +
+                  "\r\n     2   Changed since, so left where it is"
+                  "\r\n     3   No longer there"
+                  "\r\n     4   Left where it is: a file of its old name is there now\r\n");
+    EXPECT_EQ(last.finishUndo(*undo), std::vector<std::string>{dir / "a/1"});
+    EXPECT_EQ(ReadFile(dir / "a/1"), "1");
+    EXPECT_EQ(ReadFile(dir / "made/2"), "written since");
+    EXPECT_EQ(ReadFile(dir / "a/4"), "new");
+    EXPECT_EQ(ReadFile(dir / "made/4"), "4");
+    EXPECT_TRUE(Exists(dir / "made")); // not empty
+
+    // Put back in full, the folder goes; a copy after a move leaves nothing to undo.
+    last.folderMade(dir / "made/new");
+    MakeFolder(dir / "made/new");
+    const auto again =
+        BatchTransfer::Transfer(BatchTransfer::Operation::Move, {dir / "a/1"}, dir / "made/new/");
+    again->run();
+    last.batchDone(*again);
+    const auto undoAgain = last.takeUndo();
+    undoAgain->run();
+    last.finishUndo(*undoAgain);
+    EXPECT_FALSE(Exists(dir / "made/new"));
+    EXPECT_EQ(ReadFile(dir / "a/1"), "1");
+    const auto copy =
+        BatchTransfer::Transfer(BatchTransfer::Operation::Copy, {dir / "a/1"}, dir / "made/");
+    copy->run();
+    last.batchDone(*move);
+    last.batchDone(*copy);
+    EXPECT_FALSE(last.takeUndo());
 }

@@ -28,6 +28,24 @@ Names NamesIn(const std::string& folder) {
     return names;
 }
 
+// A cancel inside a file leaves no trace: neither a destination nor a temporary, and a move
+// across file systems keeps its source.
+TEST(FileOps, ACancelledCopyOrMoveLeavesNothingBehind) {
+    TempDir dir;
+    TempDir other("/dev/shm");
+    const std::string data(40 << 20, 'x');
+    WriteFile(dir / "big", data);
+    FileOps::CopyWatch watch;
+    watch.cancel();
+    EXPECT_EQ(FileOps::CopyFile(dir / "big", dir / "copy", &watch).code, ECANCELED);
+    EXPECT_EQ(FileOps::MoveFile(dir / "big", other / "big", &watch).code, ECANCELED);
+    EXPECT_GT(watch.bytes(), 0u);
+    EXPECT_LT(watch.bytes(), data.size()); // broken off inside the file
+    EXPECT_EQ(NamesIn(dir.path()), Names{"big"});
+    EXPECT_EQ(NamesIn(other.path()), Names{});
+    EXPECT_EQ(ReadFile(dir / "big"), data);
+}
+
 // A copy, and a move to another file system (/dev/shm is a tmpfs), carry mode, modification
 // time and DOS record; the copy replaces a destination of another mode.
 TEST(FileOps, CopiesAndMovesCarryModeTimeAndRecord) {

@@ -60,10 +60,14 @@ TEST(SortRun, CopiesReplaceEarlierCopiesAndOnlyEntriesThatMatchedCanFail) {
     const std::vector<std::string> entries{dir / "one/Report.txt", dir / "one/gone.txt",
                                            dir / "two/Report.txt", dir / "one/also gone.txt"};
     const auto byName = [](const std::string& entry) { return NameTextMatches(entry, "report"); };
-    EXPECT_EQ(SortEntries(entries, dir / "out/", Action::Copy, byName), "");
+    const auto sort = [&](auto matches) {
+        return RunReportingFailures(*SortJob(entries, dir / "out/", Action::Copy, matches),
+                                    "There were errors in copying your files: ");
+    };
+    EXPECT_EQ(sort(byName), "");
     EXPECT_EQ(ReadFile(dir / "out/Report.txt"), "second");
     EXPECT_TRUE(Exists(dir / "one/Report.txt"));
-    EXPECT_EQ(SortEntries(entries, dir / "out/", Action::Copy, [](auto&) { return true; }),
+    EXPECT_EQ(sort([](auto&) { return true; }),
               "There were errors in copying your files: \r\n"
               "     gone.txt   No such file or directory\r\n"
               "     also gone.txt   No such file or directory\r\n");

@@ -3,6 +3,7 @@
 #include "core/ViewerTypes.h"
 
 #include <QTimer>
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace {
@@ -53,24 +54,40 @@ TEST_F(DeleteKeys, NothingSelectedOrAnEmptyListDeletesNothingAndAFailedDeleteIsS
     EXPECT_TRUE(messages->shown.empty());
 }
 
-TEST_F(DeleteKeys, KeysHandledWhileTheBatchDeleteYieldsAreSafe) {
-    // While the batch runs, R clears the list and a second batch delete starts inside it. The
-    // outer batch then reads past the end of the list: empty entries whose deletes fail.
-    QTimer::singleShot(0, form, [this] {
-        TypeKey(form->List1, Qt::Key_R, {}, QStringLiteral("r"));
-        form->List1->items().append(dir / "c.txt");
-        TypeKey(form->List1, Qt::Key_Delete, Qt::ControlModifier);
+// A batch keeps the program modal: a key typed under its progress window starts nothing. Escape
+// there stops the batch after the file at hand; a batch that ends at once shows no window.
+TEST_F(DeleteKeys, ABatchIsModalShowsItsProgressLateAndStopsOnEscape) {
+    int progressWindows = 0;
+    BatchJob job({"first", "second", "third"}, [&](const BatchJob::Step& step) {
+        if (step.index == 0)
+            return Result{};
+        while (!step.watch.cancelled())
+            ::usleep(1000);
+        return Result::fromErrno(ECANCELED);
     });
-    ASSERT_EQ(::chmod((dir / "a.txt").c_str(), 0444), 0); // read-only goes too
-    TypeKey(form->List1, Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_FALSE(Exists(dir / "a.txt"));
-    EXPECT_TRUE(Exists(dir / "b.txt")); // the list was cleared before its turn
-    EXPECT_FALSE(Exists(dir / "c.txt"));
-    EXPECT_EQ(messages->shown,
-              std::vector<std::string>{"There were errors in your batch delete: \r\n"
-                                       "     No such file or directory\r\n"
-                                       "     No such file or directory\r\n"});
-    EXPECT_TRUE(workList().empty());
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != QLatin1String("frmProgress"))
+            return;
+        ++progressWindows;
+        poll.stop();
+        // R would empty the work list, were it taken.
+        QTest::keyClick(form->windowHandle(), Qt::Key_R, {});
+        EXPECT_EQ(workList().size(), 3u);
+        TypeKey(modal, Qt::Key_Escape);
+    });
+    poll.start(10);
+    App::instance().runBatch(job, Batch::Copy);
+    EXPECT_EQ(progressWindows, 1);
+    EXPECT_EQ(job.results().size(), 1u);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(workList().size(), 3u);
+
+    BatchJob quick({"one"}, [](const BatchJob::Step&) { return Result{}; });
+    poll.start(1);
+    App::instance().runBatch(quick, Batch::Copy);
+    EXPECT_EQ(progressWindows, 1);
 }
 
 TEST(ViewerTypes, ChosenByTheUpperCasedExtensionOfTheWholePath) {

@@ -1,0 +1,67 @@
+#include "core/LastBatch.h"
+
+#include "core/FileOps.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+constexpr const char* kChanged = "Changed since, so left where it is";
+constexpr const char* kGone = "No longer there";
+constexpr const char* kTaken = "Left where it is: a file of its old name is there now";
+} // namespace
+
+void LastBatch::batchDone(const BatchJob& job) {
+    m_moves.clear();
+    m_folders.clear();
+    if (!job.targets().empty()) {
+        for (std::size_t index = 0; index < job.landed().size(); ++index) {
+            if (const auto& landed = job.landed()[index])
+                m_moves.push_back({job.entries()[index], job.targets()[index], *landed});
+        }
+        m_folders = std::move(m_foldersMade);
+    }
+    m_foldersMade.clear();
+}
+
+std::unique_ptr<BatchJob> LastBatch::takeUndo() {
+    if (empty())
+        return nullptr;
+    std::vector<std::string> current;
+    m_undoing.clear();
+    for (const Move& move : m_moves) {
+        current.push_back(move.to);
+        m_undoing.push_back(move.from);
+    }
+    auto job = std::make_unique<BatchJob>(
+        std::move(current), [moves = std::move(m_moves)](const BatchJob::Step& step) {
+            const Move& move = moves[step.index];
+            const std::optional<FileStamp> now = FileStamp::Of(move.to);
+            if (!now)
+                return Result::failure(kGone, ENOENT);
+            if (*now != move.landed)
+                return Result::failure(kChanged);
+            Result back = FileOps::MoveFile(move.to, move.from, &step.watch);
+            if (!back && back.code == EEXIST)
+                return Result::failure(kTaken, EEXIST);
+            return back;
+        });
+    m_moves.clear();
+    m_undoFolders = std::move(m_folders);
+    m_folders.clear();
+    return job;
+}
+
+std::vector<std::string> LastBatch::finishUndo(const BatchJob& undo) {
+    // The newest first: a folder made inside another one made before it.
+    for (auto folder = m_undoFolders.rbegin(); folder != m_undoFolders.rend(); ++folder)
+        ::rmdir(folder->c_str()); // refused unless empty, which is the point
+    m_undoFolders.clear();
+    std::vector<std::string> back;
+    for (std::size_t index = 0; index < undo.results().size(); ++index) {
+        if (undo.results()[index])
+            back.push_back(m_undoing[index]);
+    }
+    m_undoing.clear();
+    return back;
+}
