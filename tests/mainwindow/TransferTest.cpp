@@ -156,3 +156,25 @@ TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
     for (const auto& [name, marked] : files)
         EXPECT_EQ(ModeAndRecord(*dir / name), marked) << name;
 }
+
+// Ctrl+Z, from any list of the window, puts the last move back once, entries and all; after a
+// copy it does nothing.
+TEST_F(Transfer, CtrlZPutsTheLastMoveBackOnce) {
+    gather({source + "/one.txt", source + "/two.txt"});
+    TypeKey(form->Dir1, Qt::Key_M, {}, QStringLiteral("m"));
+    EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
+    EXPECT_TRUE(entries().empty());
+    QTest::keyClick(form->File1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile(source + "/one.txt"), "one");
+    EXPECT_EQ(ReadFile(source + "/two.txt"), "two");
+    EXPECT_EQ(entries(), (std::vector<std::string>{source + "/one.txt", source + "/two.txt"}));
+    EXPECT_EQ(form->File1->count(), 0);
+    EXPECT_TRUE(messages->shown.empty());
+
+    TypeKey(form->Dir1, Qt::Key_Insert);
+    WriteFile(source + "/one.txt", "changed");
+    QTest::keyClick(form->List1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile(dir / "one.txt"), "one");
+    EXPECT_EQ(ReadFile(source + "/one.txt"), "changed");
+    EXPECT_TRUE(messages->shown.empty());
+}
