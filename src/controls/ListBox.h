@@ -5,12 +5,28 @@
 #include <QListView>
 
 class KeyAdapter;
+class QAbstractItemView;
 
 // The selection rule of every list: once an entry is selected, only choosing another one changes
 // that. A click on the blank part of the list, Ctrl+click on the selected entry and Ctrl+Space
 // keep it selected; only code (removing the entry, clearing the list) leaves none.
 QItemSelectionModel::SelectionFlags KeepingTheSelection(QItemSelectionModel::SelectionFlags command,
                                                         const QModelIndex& index);
+
+// Keeps a list's scroll position while it lives, across a reset of its rows: a refresh leaves the
+// top row where it was, as far as the new rows reach.
+class KeptScroll {
+public:
+    explicit KeptScroll(QAbstractItemView& view);
+    ~KeptScroll();
+    KeptScroll(const KeptScroll&) = delete;
+    KeptScroll& operator=(const KeptScroll&) = delete;
+
+private:
+    QAbstractItemView& m_view;
+    int m_top;
+    int m_left;
+};
 
 // A single-selection list of byte strings with the events the windows handle: Click when the
 // user selects an entry (mouse or arrow keys, or clicks the selected one again), DblClick, and
