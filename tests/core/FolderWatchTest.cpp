@@ -2,8 +2,9 @@
 
 #include "TestSupport.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -13,9 +14,15 @@ namespace {
 
 // Runs the event loop until done() holds or ms have passed; done() then.
 bool RunUntil(const std::function<bool()>& done, int ms) {
+    QEventLoop loop;
+    QTimer poll;
     const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (done() || deadline.hasExpired())
+            loop.quit();
+    });
+    poll.start(10);
+    loop.exec();
     return done();
 }
 void RunFor(int ms) {
