@@ -21,6 +21,11 @@ constexpr int kMinSpacingMs = 250;
 constexpr int kMaxSpacingMs = 2000;
 constexpr qint64 kRestFactor = 5;
 
+// How long after the end of a reading that took readMs the next one may start.
+qint64 SpacingMs(qint64 readMs) {
+    return std::clamp(readMs * kRestFactor, qint64{kMinSpacingMs}, qint64{kMaxSpacingMs});
+}
+
 } // namespace
 
 FolderWatch::FolderWatch(QObject* parent) : QObject(parent) {
@@ -28,11 +33,9 @@ FolderWatch::FolderWatch(QObject* parent) : QObject(parent) {
     connect(&m_due, &QTimer::timeout, this, &FolderWatch::onDue);
 }
 
-FolderWatch::~FolderWatch() = default;
-
-int FolderWatch::spacingMs(qint64 readMs) {
-    return static_cast<int>(
-        std::clamp(readMs * kRestFactor, qint64{kMinSpacingMs}, qint64{kMaxSpacingMs}));
+FolderWatch::~FolderWatch() {
+    // Before the descriptor it listens on is closed.
+    delete m_notifier;
 }
 
 void FolderWatch::watch(const std::string& folder) {
@@ -79,7 +82,7 @@ void FolderWatch::onReadable() {
     ::inotify_rm_watch(m_fd.get(), m_wd);
     m_wd = -1;
     const qint64 rested = m_sinceRead.isValid() ? m_sinceRead.elapsed() : kMaxSpacingMs;
-    m_due.start(static_cast<int>(std::max(qint64{kSettleMs}, spacingMs(m_readMs) - rested)));
+    m_due.start(static_cast<int>(std::max(qint64{kSettleMs}, SpacingMs(m_readMs) - rested)));
 }
 
 void FolderWatch::onDue() {

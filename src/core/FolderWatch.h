@@ -21,7 +21,6 @@ public:
 
     // Follows folder from now on instead of the one before; empty follows none.
     void watch(const std::string& folder);
-    const std::string& folder() const { return m_folder; }
 
     // Lives around every reading of the folder, whoever asked for it: the changes made before it
     // starts are covered by it, and the next due() waits for a few times as long as it took.
@@ -36,9 +35,6 @@ public:
         FolderWatch& m_watch;
         QElapsedTimer m_took;
     };
-
-    // How long after the end of a reading that took readMs the next one may start.
-    static int spacingMs(qint64 readMs);
 
 signals:
     // The folder changed since it was last read.
