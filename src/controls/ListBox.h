@@ -5,7 +5,6 @@
 #include <QListView>
 
 class KeyAdapter;
-class QAbstractItemView;
 
 // The selection rule of every list: once an entry is selected, only choosing another one changes
 // that. A click on the blank part of the list, Ctrl+click on the selected entry and Ctrl+Space
