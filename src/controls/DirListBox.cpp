@@ -87,6 +87,7 @@ DirListBox::DirListBox(QWidget* parent)
     // doubleClicked, not activated: Enter and single-click activation must not open a folder.
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { setPath(entryPath(index.row())); });
+    connect(&m_watch, &FolderWatch::due, this, &DirListBox::refresh);
 }
 
 DirListBox::~DirListBox() = default;
@@ -121,9 +122,13 @@ bool DirListBox::setPath(const std::string& folder) {
     const std::string target = normalise(folder);
     if (target.empty())
         return false;
+    // Watched before it is read, so no change falls between the two.
+    m_watch.watch(target);
     FolderListing listing = ListFolder(target, ListWhat::Folders);
-    if (!listing.result)
+    if (!listing.result) {
+        m_watch.watch(m_path);
         return false;
+    }
     const bool changed = target != m_path;
     rebuild(target, std::move(listing.folders));
     if (m_memory)
@@ -141,9 +146,20 @@ bool DirListBox::setDrive(const std::string& mountPoint) {
 }
 
 void DirListBox::refresh() {
+    const FolderWatch::Reading reading(m_watch);
     FolderListing listing = ListFolder(m_path, ListWhat::Folders);
-    if (listing.result)
-        rebuild(m_path, std::move(listing.folders));
+    if (!listing.result)
+        return;
+    const QModelIndexList chosen = selectionModel()->selectedIndexes();
+    const std::string selected = chosen.isEmpty() ? std::string() : entryPath(chosen.first().row());
+    const KeptScroll scroll(*this);
+    rebuild(m_path, std::move(listing.folders));
+    for (int row = 0; row < count(); ++row) {
+        if (entryPath(row) == selected) {
+            setCurrentIndex(m_model->index(row));
+            break;
+        }
+    }
 }
 
 QItemSelectionModel::SelectionFlags DirListBox::selectionCommand(const QModelIndex& index,

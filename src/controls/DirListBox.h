@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FolderWatch.h"
+
 #include <QListView>
 #include <string>
 #include <vector>
@@ -9,7 +11,8 @@ class DirListModel;
 class FolderMemory;
 
 // The folder list: the path from "/" down to the current folder, then the folders inside it.
-// Double-clicking an entry opens it; a single click only highlights it.
+// Double-clicking an entry opens it; a single click only highlights it. It follows the current
+// folder: folders other programs make, remove or rename in it show without being asked for.
 class DirListBox : public QListView {
     Q_OBJECT
 public:
@@ -27,7 +30,8 @@ public:
     // Where every folder the list shows is noted and setDrive looks; shared by all folder lists
     // of the program, owned by the application.
     void setMemory(FolderMemory* memory) { m_memory = memory; }
-    // Reads the folders inside the current one again; the path stays.
+    // Reads the folders inside the current one again; the path, the highlighted entry (when
+    // still there) and the scroll position stay, and Change is not raised.
     void refresh();
 
     int count() const;
@@ -53,4 +57,5 @@ private:
     KeyAdapter* m_keys;
     std::string m_path;
     FolderMemory* m_memory = nullptr;
+    FolderWatch m_watch;
 };

@@ -12,12 +12,17 @@ constexpr int kRefreshSpacingMs = 40;
 FileListBox::FileListBox(QWidget* parent) : ListBox(parent) {
     m_pendingRefresh.setSingleShot(true);
     connect(&m_pendingRefresh, &QTimer::timeout, this, &FileListBox::refresh);
+    connect(&m_watch, &FolderWatch::due, this, &FileListBox::refresh);
 }
 
 bool FileListBox::setPath(const std::string& folder) {
+    // Watched before it is read, so no change falls between the two.
+    m_watch.watch(folder);
     FolderListing listing = ListFolder(folder, ListWhat::Files);
-    if (!listing.result)
+    if (!listing.result) {
+        m_watch.watch(m_path);
         return false;
+    }
     m_path = folder;
     items().setItems(std::move(listing.files));
     return true;
@@ -26,10 +31,12 @@ bool FileListBox::setPath(const std::string& folder) {
 void FileListBox::refresh() {
     m_pendingRefresh.stop();
     m_sinceRefresh.start();
-    const std::string selected = selectedItem();
+    const FolderWatch::Reading reading(m_watch);
     FolderListing listing = ListFolder(m_path, ListWhat::Files);
     if (!listing.result)
         return;
+    const std::string selected = selectedItem();
+    const KeptScroll scroll(*this);
     items().setItems(std::move(listing.files));
     if (selected.empty())
         return;

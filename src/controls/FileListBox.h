@@ -1,12 +1,14 @@
 #pragma once
 
 #include "controls/ListBox.h"
+#include "core/FolderWatch.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 
 // The names of every non-folder entry in one folder (dot files included), sorted
-// case-insensitively.
+// case-insensitively. It follows the folder: entries other programs add, remove or rename show
+// without being asked for.
 class FileListBox : public ListBox {
     Q_OBJECT
 public:
@@ -16,7 +18,8 @@ public:
     // Lists folder (a trailing "/" is optional). Returns false and changes nothing when it
     // cannot be read.
     bool setPath(const std::string& folder);
-    // Reads the folder again, keeping the selected name when it is still there.
+    // Reads the folder again, keeping the selected name when it is still there and the scroll
+    // position, without raising Click.
     void refresh();
 
     // Refreshes now, or, when the last refresh was moments ago, a little later: a batch that asks
@@ -29,4 +32,5 @@ private:
     std::string m_path;
     QElapsedTimer m_sinceRefresh;
     QTimer m_pendingRefresh;
+    FolderWatch m_watch;
 };

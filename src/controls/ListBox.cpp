@@ -4,6 +4,7 @@
 #include "controls/KeyAdapter.h"
 
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <utility>
 
 QItemSelectionModel::SelectionFlags KeepingTheSelection(QItemSelectionModel::SelectionFlags command,
@@ -12,6 +13,17 @@ QItemSelectionModel::SelectionFlags KeepingTheSelection(QItemSelectionModel::Sel
         command.testAnyFlags(QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
         return QItemSelectionModel::NoUpdate;
     return command;
+}
+
+KeptScroll::KeptScroll(QAbstractItemView& view)
+    : m_view(view), m_top(view.verticalScrollBar()->value()),
+      m_left(view.horizontalScrollBar()->value()) {}
+
+KeptScroll::~KeptScroll() {
+    // The scroll bars learn how far the new rows reach only once they are laid out; they clamp.
+    m_view.doItemsLayout();
+    m_view.verticalScrollBar()->setValue(m_top);
+    m_view.horizontalScrollBar()->setValue(m_left);
 }
 
 ListBox::ListBox(QWidget* parent) : QListView(parent), m_own(this), m_keys(new KeyAdapter(this)) {

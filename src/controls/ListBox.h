@@ -12,6 +12,21 @@ class KeyAdapter;
 QItemSelectionModel::SelectionFlags KeepingTheSelection(QItemSelectionModel::SelectionFlags command,
                                                         const QModelIndex& index);
 
+// Keeps a list's scroll position while it lives, across a reset of its rows: a refresh leaves the
+// top row where it was, as far as the new rows reach.
+class KeptScroll {
+public:
+    explicit KeptScroll(QAbstractItemView& view);
+    ~KeptScroll();
+    KeptScroll(const KeptScroll&) = delete;
+    KeptScroll& operator=(const KeptScroll&) = delete;
+
+private:
+    QAbstractItemView& m_view;
+    int m_top;
+    int m_left;
+};
+
 // A single-selection list of byte strings with the events the windows handle: Click when the
 // user selects an entry (mouse or arrow keys, or clicks the selected one again), DblClick, and
 // the KeyPress / KeyUp pair of KeyAdapter.

@@ -11,6 +11,12 @@ constexpr const char* kGone = "No longer there";
 constexpr const char* kTaken = "Left where it is: a file of its old name is there now";
 } // namespace
 
+void LastBatch::forget() {
+    m_moves.clear();
+    m_folders.clear();
+    m_foldersMade.clear();
+}
+
 void LastBatch::batchDone(const BatchJob& job) {
     m_moves.clear();
     m_folders.clear();

@@ -17,6 +17,8 @@ public:
     // After a batch: a move or a rename (a job with targets) can be undone; anything else, a
     // copy that may have replaced a file or a delete that is final, leaves nothing to undo.
     void batchDone(const BatchJob& job);
+    // After a single delete: Ctrl+Z after a delete does nothing, whatever came before it.
+    void forget();
 
     bool empty() const { return m_moves.empty() && m_folders.empty(); }
 

@@ -219,6 +219,7 @@ void Form1Commands::List1_KeyUp(int KeyCode, int Shift) {
 void Form1Commands::DeleteSelectedFile() {
     // No confirmation and no message: a failed delete is skipped, and the entry goes all the same.
     BatchTransfer::DeleteFile(List1->selectedItem());
+    Shell::instance().lastBatch().forget();
     List1->removeItem(List1->listIndex());
     File1->refresh();
 }

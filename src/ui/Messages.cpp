@@ -1,6 +1,7 @@
 #include "ui/Messages.h"
 
 #include "core/DisplayText.h"
+#include "ui/Shell.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -35,7 +36,11 @@ private:
 // some window managers (xfwm4) activate the owner's owner, the background, when a box closes, and
 // the next key would go nowhere.
 template <class Run> auto OverActiveWindow(Run run) {
-    const QPointer<QWidget> owner = QApplication::activeWindow();
+    // Just after a progress window has gone, no window may be active yet: the box still belongs
+    // over the main window, never loose behind the background.
+    QPointer<QWidget> owner = QApplication::activeWindow();
+    if (!owner && Shell::exists())
+        owner = Shell::instance().mainWindow();
     auto result = run(owner.data());
     if (owner && owner->isVisible())
         owner->activateWindow();

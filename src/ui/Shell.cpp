@@ -22,6 +22,10 @@ Shell::~Shell() {
         g_shell = nullptr;
 }
 
+bool Shell::exists() {
+    return g_shell != nullptr;
+}
+
 Shell& Shell::instance() {
     Q_ASSERT(g_shell);
     return *g_shell;

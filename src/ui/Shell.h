@@ -42,6 +42,7 @@ public:
     ~Shell() override;
 
     static Shell& instance();
+    static bool exists();
 
     // Loads a tool window when it is not loaded yet (creating it and running its load handler)
     // and returns it; a loaded window is returned as it is.

@@ -102,6 +102,7 @@ void RunBatch(BatchJob& job, const QString& verb, QWidget* owner) {
     if (!job.progress().finished) {
         const QPointer<QWidget> active = QApplication::activeWindow();
         frmProgress window(job, verb, owner);
+        window.adjustSize();
         if (owner)
             window.move(owner->frameGeometry().center() - window.rect().center());
         QTimer updates;

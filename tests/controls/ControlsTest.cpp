@@ -1,8 +1,10 @@
 #include "TestSupport.h"
 #include "controls/DirListBox.h"
+#include "controls/FileListBox.h"
 #include "controls/ListBox.h"
 #include "core/DirListing.h"
 
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -69,4 +71,53 @@ TEST(Lists, KeepTheirSelectionUntilAnotherEntryIsChosen) {
     }
     list.removeItem(2);
     EXPECT_EQ(list.listIndex(), -1);
+}
+
+// Other programs change the folder on show: both lists follow, quietly, keeping the selected entry
+// and the top row.
+TEST(Lists, FollowOutsideChangesKeepingSelectionAndScroll) {
+    TempDir dir;
+    for (int i = 100; i < 200; ++i) {
+        WriteFile(dir / ("f" + std::to_string(i)), "x");
+        if (i < 140)
+            MakeFolder(dir / ("d" + std::to_string(i)));
+    }
+    FileListBox files;
+    DirListBox folders;
+    ASSERT_TRUE(files.setPath(dir.path()));
+    ASSERT_TRUE(folders.setPath(dir.path()));
+    const auto rowOf = [](const QAbstractItemView& view, const char* name) {
+        const QModelIndexList found = view.model()->match(
+            view.model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+        return found.isEmpty() ? -1 : found.first().row();
+    };
+    std::vector<std::tuple<QAbstractItemView*, QString, int>> kept;
+    for (auto [view, row] : {std::pair<QAbstractItemView*, int>{&files, 50}, {&folders, 30}}) {
+        view->resize(200, 150);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+        view->setCurrentIndex(view->model()->index(row, 0));
+        view->verticalScrollBar()->setValue(row - 2);
+        kept.emplace_back(view, view->currentIndex().data().toString(), row - 2);
+    }
+    int clicks = 0;
+    QObject::connect(&files, &ListBox::Click, [&] { ++clicks; });
+
+    WriteFile(dir / "a new file", "x");
+    ASSERT_EQ(::rename((dir / "f110").c_str(), (dir / "renamed").c_str()), 0);
+    ASSERT_EQ(::unlink((dir / "f120").c_str()), 0);
+    MakeFolder(dir / "a new folder");
+    ASSERT_EQ(::rmdir((dir / "d110").c_str()), 0);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return rowOf(files, "a new file") == 0 && rowOf(files, "renamed") > 0 &&
+                   rowOf(files, "f120") < 0 && rowOf(folders, "a new folder") > 0 &&
+                   rowOf(folders, "d110") < 0;
+        },
+        10000));
+    for (const auto& [view, text, top] : kept) {
+        EXPECT_EQ(view->selectionModel()->selectedIndexes().value(0).data().toString(), text);
+        EXPECT_EQ(view->verticalScrollBar()->value(), top);
+    }
+    EXPECT_EQ(clicks, 0);
 }

@@ -13,6 +13,7 @@ enum Flag : unsigned {
     SizeLimit = 1 << 1,  // RLIMIT_FSIZE of 64 KiB during the call
     AsUser = 1 << 2,     // the call runs as nobody
     WithoutBig = 1 << 3, // the copy is made, without the attribute user.big, and says so
+    Cancelled = 1 << 4,  // the user has cancelled: the call stops inside the file
 };
 struct OpCase {
     std::string name;

@@ -189,6 +189,15 @@ std::vector<OpCase> OpCases(const FileSystem& fs) {
     cases.push_back({"full_disk_move_within", Op::Move, "h/s", "h/new", Set(F("h/s", kBig)),
                      Says::Ok, FullDisk});
 
+    // Cancelled inside a file of three chunks, clones included: as if never asked.
+    const std::vector<Step> large = {F("p/s", 48 << 20)};
+    cases.push_back({"cancelled_copy_replacing", Op::Copy, "p/s", "h/old",
+                     large + std::vector{F("h/old")}, Says::Cancelled, Cancelled});
+    cases.push_back({"cancelled_copy_within", Op::Copy, "h/s", "h/new", Set(F("h/s", 48 << 20)),
+                     Says::Cancelled, Cancelled});
+    cases.push_back(
+        {"cancelled_move_across", Op::Move, "p/s", "h/new", large, Says::Cancelled, Cancelled});
+
     // The file size limit, with SIGXFSZ as it is by default (it would end the process).
     cases.push_back({"size_limit_copy", Op::Copy, "p/s", "h/new", big, Says::TooLarge, SizeLimit});
     cases.push_back({"size_limit_copy_replacing", Op::Copy, "p/s", "h/old",
@@ -339,8 +348,11 @@ void RunOpCase(Scene& scene, const OpCase& c) {
         std::optional<FileSizeLimit> limit;
         if (c.flags & SizeLimit)
             limit.emplace(64 << 10);
-        result = c.op == Op::Copy ? FileOps::CopyFile(scene[c.from], scene[c.to])
-                                  : FileOps::MoveFile(scene[c.from], scene[c.to]);
+        FileOps::CopyWatch cancelled;
+        cancelled.cancel();
+        FileOps::CopyWatch* watch = c.flags & Cancelled ? &cancelled : nullptr;
+        result = c.op == Op::Copy ? FileOps::CopyFile(scene[c.from], scene[c.to], watch)
+                                  : FileOps::MoveFile(scene[c.from], scene[c.to], watch);
     }
     EXPECT_EQ(result.error, c.error);
     EXPECT_EQ(result.ok, c.error.empty());

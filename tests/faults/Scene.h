@@ -26,6 +26,7 @@ inline const std::string MoveNotRegular =
     "Not a regular file: only regular files can be moved to another file system";
 inline const std::string FolderAcross = "A folder cannot be moved to another file system";
 inline const std::string SourceChanged = "The source changed while it was being moved";
+inline const std::string Cancelled = "Operation canceled";
 } // namespace Says
 
 // Bytes that differ from file to file and from place to place, so a misplaced block shows.

@@ -1,0 +1,129 @@
+// A folder of many files that another program changes all the time, shown in a file list: how
+// busy following it keeps the program's thread, how often the list is read again, and the
+// longest the event loop is held up. Also how soon a file made in the folder at rest shows.
+//
+//   bench_watch [--quick] [folder]
+
+#include "BenchSupport.h"
+#include "controls/FileListBox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
+#include <ctime>
+#include <thread>
+
+using namespace bench;
+
+namespace {
+
+constexpr int kBusySeconds = 5;
+
+double ThreadCpuSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+void Touch(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        Die(path + ": " + std::strerror(errno));
+    ::close(fd);
+}
+
+bool Shows(const FileListBox& list, const std::string& name) {
+    const auto& names = list.items().items();
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Runs the event loop for ms, or until done() holds; done() then.
+bool RunUntil(int ms, const std::function<bool()>& done) {
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (done() || clock.elapsed() >= ms)
+            loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+    return done();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const auto [quick, base] = ReadOptions(argc, argv);
+    const int files = quick ? 10000 : 100000;
+    QApplication qt(argc, argv);
+    std::string folder = base + "/dexaro-bench-XXXXXX";
+    if (!::mkdtemp(folder.data()))
+        Die(base + ": " + std::strerror(errno));
+    const std::vector<std::string> names = MakeFiles(folder, files, 0);
+
+    FileListBox list;
+    list.resize(400, 600);
+    list.show();
+    if (!list.setPath(folder))
+        Die(folder + ": cannot be listed");
+    list.setListIndex(files / 2, true);
+    int refreshes = 0;
+    QObject::connect(&list.items(), &QAbstractItemModel::modelReset, [&] { ++refreshes; });
+    RunUntil(500, [] { return false; });
+
+    // At rest: one file made from outside.
+    QElapsedTimer shown;
+    shown.start();
+    Touch(folder + "/made from outside");
+    const bool inTime = RunUntil(5000, [&] { return Shows(list, "made from outside"); });
+    std::printf("%d files at rest, a file made from outside: %s after %lld ms (%s)\n", files,
+                inTime ? "shown" : "not shown", static_cast<long long>(shown.elapsed()),
+                inTime && shown.elapsed() <= 1000 ? "within a second" : "LATE");
+
+    // Busy: a writer that makes, renames and removes files without pause.
+    std::atomic<bool> stop = false;
+    long operations = 0;
+    std::thread writer([&] {
+        for (long i = 0; !stop; ++i) {
+            const std::string made = folder + "/w" + std::to_string(i);
+            const std::string renamed = folder + "/r" + std::to_string(i);
+            Touch(made);
+            ::rename(made.c_str(), renamed.c_str());
+            if (i >= 100)
+                ::unlink((folder + "/r" + std::to_string(i - 100)).c_str());
+            operations += 3;
+        }
+    });
+    QElapsedTimer tick;
+    qint64 longestStall = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestStall = std::max(longestStall, tick.restart()); });
+    refreshes = 0;
+    const double cpuBefore = ThreadCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    tick.start();
+    ticker.start(10);
+    RunUntil(kBusySeconds * 1000, [] { return false; });
+    const double cpu = ThreadCpuSeconds() - cpuBefore;
+    const double seconds = static_cast<double>(wall.elapsed()) / 1000;
+    ticker.stop();
+    stop = true;
+    writer.join();
+
+    std::printf("%d files changed without pause for %.1f s (%ld changes): program thread busy "
+                "%.1f%% (%.0f ms), %d refreshes (%.0f ms of thread each), longest stall of a "
+                "10 ms timer %lld ms\n",
+                files, seconds, operations, 100 * cpu / seconds, 1000 * cpu, refreshes,
+                refreshes ? 1000 * cpu / refreshes : 0.0, static_cast<long long>(longestStall));
+    std::fflush(stdout);
+    list.setPath(base);
+    RunShell("rm -rf " + Quote(folder));
+    return 0;
+}
