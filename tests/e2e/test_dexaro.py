@@ -323,18 +323,20 @@ class LongBatches(DexaroTest):
     """Batches that run long enough to show their progress, and what a cancel leaves."""
 
     start_in = "work/src"
-    SMALL, BIG = 20000, 3
+    SMALL, BIG = 20000, 8
 
     def make_files(self):
-        # Small files for the count, big ones among them so that a cancel may land inside one.
+        # Small files for the count; big ones close together where the copy is about when the
+        # window has come up (some 2,000 small files a second here), so that the cancel mostly
+        # lands inside one.
         src = self.work
         for i in range(self.SMALL):
             with open(os.path.join(src, f"f{i:05d}.dat"), "wb") as f:
                 f.write(f"{i:05d}".encode() * 800)
         block = os.urandom(1 << 20)
         for i in range(self.BIG):
-            with open(os.path.join(src, f"f{(i + 1) * 2000:05d}.big"), "wb") as f:
-                for mib in range(200):
+            with open(os.path.join(src, f"f{1000 + 75 * i:05d}.big"), "wb") as f:
+                for mib in range(128):
                     f.write(mib.to_bytes(4, "little") + block[4:])
         os.makedirs(os.path.join(self.root, "work", "dst"))
 
