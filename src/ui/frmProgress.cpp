@@ -54,8 +54,12 @@ frmProgress::frmProgress(BatchJob& job, const QString& verb, QWidget* owner)
     layout->addWidget(m_pace);
     layout->addWidget(m_cancel, 0, Qt::AlignRight);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    // Wide enough for a long name and a long pace line; the name is elided beyond that.
-    m_file->setFixedWidth(fontMetrics().averageCharWidth() * 48);
+    // Wide enough for a long name and a long pace line; the name is elided beyond that. Measured
+    // on real letters: the designed face gives an average width of over 600 pixels, which an empty
+    // label also takes for its width, so the pace line (empty at first) is held to it too.
+    const int width = fontMetrics().horizontalAdvance(QString(48, QLatin1Char('x')));
+    m_file->setFixedWidth(width);
+    m_pace->setFixedWidth(width);
     m_cancel->setDefault(true);
     connect(m_cancel, &QPushButton::clicked, this, &frmProgress::reject);
     showProgress();

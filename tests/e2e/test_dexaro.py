@@ -2,9 +2,11 @@
 by DEXARO_E2E_WM, driven only by X input, and checked on the file system, on window properties and
 on the screen. Every test leaves a screenshot and the program's output in DEXARO_E2E_ARTIFACTS."""
 
+import filecmp
 import os
 import shutil
 import tempfile
+import time
 import unittest
 
 from desktop import SCREEN, Desktop, Program, wait_for
@@ -49,6 +51,7 @@ class DexaroTest(unittest.TestCase):
                 f.write(contents)
         self.work = os.path.join(self.root, self.start_in)
         os.makedirs(self.work, exist_ok=True)
+        self.make_files()
         name = self.id().rsplit(".", 1)[-1]
         self.artifact = os.path.join(ARTIFACTS, name)
         self.program = Program(DESKTOP, BINARY, self.work, self.artifact + ".log")
@@ -61,6 +64,9 @@ class DexaroTest(unittest.TestCase):
         DESKTOP.screenshot(keep_as=self.artifact + ".xwd")
         self.program.stop()
         shutil.rmtree(self.root, ignore_errors=True)
+
+    def make_files(self):
+        """More files than are worth listing in files, made before the program starts."""
 
     # --- places -----------------------------------------------------------------------------
 
@@ -83,7 +89,9 @@ class DexaroTest(unittest.TestCase):
         tall as the highlight."""
         x, y, w, h = self.rect(window, name)
         screen = DESKTOP.screenshot()
-        band = [row for row in range(y, y + h) if screen.pixel(x + w // 2, row) == HIGHLIGHT]
+        # A list with the keyboard shades its highlight a little from top to bottom.
+        band = [row for row in range(y, y + h)
+                if all(abs(a - b) <= 24 for a, b in zip(screen.pixel(x + w // 2, row), HIGHLIGHT))]
         self.assertTrue(band, f"no selected row in {name}")
         height = band[-1] - band[0] + 1
         return (x + w // 2, band[0] + height * rows + height // 2)
@@ -130,6 +138,28 @@ class DexaroTest(unittest.TestCase):
 
     def ls(self, folder=""):
         return sorted(os.listdir(os.path.join(self.work, folder)))
+
+    def folder_row(self, rows=0, double=False):
+        """Clicks the row rows below the selected one in the folder list, right of the middle
+        where the selection is looked for, so the pointer hides none of it afterwards."""
+        x, y = self.row_below_selection(self.main, "Dir1", rows)
+        self.click(self.main, (x + self.rect(self.main, "Dir1")[2] // 4, y), double)
+
+    def open_folder_below(self, rows=1):
+        """Opens the folder rows below the one on show; the folder list keeps the keyboard."""
+        self.folder_row(rows, double=True)
+
+    def progress_shown_while(self, done, what, seconds=1.5):
+        """Whether a progress window came up before done() held and for seconds after."""
+        seen, until = False, None
+        deadline = time.monotonic() + 10
+        while until is None or time.monotonic() < until:
+            seen = seen or self.program.has_window("frmProgress")
+            if until is None and done():
+                until = time.monotonic() + seconds
+            elif until is None and time.monotonic() > deadline:
+                raise AssertionError(f"timed out waiting for {what}")
+        return seen
 
 
 class StartUp(DexaroTest):
@@ -287,6 +317,104 @@ class ToolWindows(DexaroTest):
         wait_for(lambda: not self.program.has_window("frmFileAttr"), "the window to close")
         self.assertEqual(os.getxattr(os.path.join(self.work, "a.txt"), "user.DOSATTRIB"),
                          b"0x2\0")
+
+
+class LongBatches(DexaroTest):
+    """Batches that run long enough to show their progress, and what a cancel leaves."""
+
+    start_in = "work/src"
+    SMALL, BIG = 20000, 8
+
+    def make_files(self):
+        # Small files for the count; big ones close together where the copy is about when the
+        # window has come up (some 2,000 small files a second here), so that the cancel mostly
+        # lands inside one.
+        src = self.work
+        for i in range(self.SMALL):
+            with open(os.path.join(src, f"f{i:05d}.dat"), "wb") as f:
+                f.write(f"{i:05d}".encode() * 800)
+        block = os.urandom(1 << 20)
+        for i in range(self.BIG):
+            with open(os.path.join(src, f"f{1000 + 75 * i:05d}.big"), "wb") as f:
+                for mib in range(128):
+                    f.write(mib.to_bytes(4, "little") + block[4:])
+        os.makedirs(os.path.join(self.root, "work", "dst"))
+
+    def test_a_long_copy_shows_its_progress_and_escape_cancels_it_leaving_no_part_of_a_file(self):
+        self.gather_all()
+        self.open_folder_below(-1)  # up to work
+        self.open_folder_below(1)   # dst
+        DESKTOP.key("Insert")
+        progress = self.program.window("frmProgress")
+        # The keyboard goes to it, or Escape would not reach it.
+        wait_for(lambda: DESKTOP.active_window() == progress.id, "the progress window active")
+        # Over the main window, Cancel and all.
+        left, top, right, bottom = self.main.frame
+        self.assertTrue(left <= progress.x and progress.x + progress.width <= right
+                        and top <= progress.y and progress.y + progress.height <= bottom,
+                        f"{progress} is not over {self.main}")
+        DESKTOP.screenshot(keep_as=self.artifact + "-progress.xwd")
+        DESKTOP.key("Escape")
+        wait_for(lambda: not self.program.has_window("frmProgress"), "the progress window to go",
+                 timeout=30)
+        wait_for(lambda: DESKTOP.active_window() == self.main.id, "the main window active again")
+        self.assertFalse(any(not w.role for w in self.program.windows()), "a box came up")
+
+        dst = os.path.join(self.root, "work", "dst")
+        copied = os.listdir(dst)
+        self.assertLess(len(copied), self.SMALL + self.BIG)
+        for name in copied:
+            self.assertTrue(filecmp.cmp(os.path.join(dst, name), os.path.join(self.work, name),
+                                        shallow=False), name)
+        for folder, _, names in os.walk(self.root):
+            self.assertEqual([n for n in names if n.startswith(".dexaro-")], [], folder)
+
+
+class QuickBatches(DexaroTest):
+    files = {"work/a.txt": "a", "work/b.txt": "b", "work/c.txt": "c", "work/dst/": ""}
+
+    def test_a_short_copy_shows_no_progress_window(self):
+        self.gather_all()
+        self.folder_row()
+        self.open_folder_below()
+        DESKTOP.key("Insert")
+        copied = lambda: self.ls("dst") == ["a.txt", "b.txt", "c.txt"]
+        self.assertFalse(self.progress_shown_while(copied, "the copies"))
+
+    def test_ctrl_z_undoes_the_last_move_then_the_last_rename_leaving_changed_files(self):
+        self.gather_all()
+        # N in the folder list makes the folder the move then goes to.
+        self.folder_row()
+        DESKTOP.key("n")
+        self.program.dialog()
+        DESKTOP.type("Batch")
+        DESKTOP.key("Return")
+        self.program.no_dialog()
+        self.open_folder_below()
+        DESKTOP.key("m")
+        wait_for(lambda: self.ls("Batch") == ["a.txt", "b.txt", "c.txt"], "the files moved")
+        with open(os.path.join(self.work, "Batch", "b.txt"), "a") as f:
+            f.write(" changed")
+        DESKTOP.key("ctrl+z")
+        self.box_says("There were errors in undoing your last batch: ",
+                      "b.txt   Changed since, so left where it is")
+        self.assertEqual(self.ls(), ["Batch", "a.txt", "c.txt", "dst"])
+        self.assertEqual(self.ls("Batch"), ["b.txt"])
+
+        # The files put back are in the work list again: the renamer takes them from there.
+        self.open_tool("F4", "frmBatchRenamer")
+        DESKTOP.key("Tab", "space", "Tab")
+        DESKTOP.type("photo")
+        DESKTOP.key("alt+r")
+        wait_for(lambda: not self.program.has_window("frmBatchRenamer"), "the renamer to close")
+        renamed = [n for n in self.ls() if n.startswith("photo")]
+        self.assertEqual(len(renamed), 2, self.ls())
+        self.click(self.main, self.first_row("List1"))
+        DESKTOP.key("ctrl+z")
+        wait_for(lambda: self.ls() == ["Batch", "a.txt", "c.txt", "dst"], "the old names back")
+        with open(os.path.join(self.work, "c.txt")) as f:
+            self.assertEqual(f.read(), "c")
+        self.program.no_dialog()
 
 
 if __name__ == "__main__":
