@@ -4,14 +4,7 @@
 
 #include <algorithm>
 
-namespace {
-// Long enough to keep a batch linear, short enough that the list visibly follows it.
-constexpr int kRefreshSpacingMs = 40;
-} // namespace
-
 FileListBox::FileListBox(QWidget* parent) : ListBox(parent) {
-    m_pendingRefresh.setSingleShot(true);
-    connect(&m_pendingRefresh, &QTimer::timeout, this, &FileListBox::refresh);
     connect(&m_watch, &FolderWatch::due, this, &FileListBox::refresh);
 }
 
@@ -29,8 +22,6 @@ bool FileListBox::setPath(const std::string& folder) {
 }
 
 void FileListBox::refresh() {
-    m_pendingRefresh.stop();
-    m_sinceRefresh.start();
     const FolderWatch::Reading reading(m_watch);
     FolderListing listing = ListFolder(m_path, ListWhat::Files);
     if (!listing.result)
@@ -44,16 +35,4 @@ void FileListBox::refresh() {
     const auto at = std::find(names.begin(), names.end(), selected);
     if (at != names.end())
         setListIndex(static_cast<int>(at - names.begin()), true);
-}
-
-void FileListBox::refreshSoon() {
-    if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kRefreshSpacingMs)
-        refresh();
-    else if (!m_pendingRefresh.isActive())
-        m_pendingRefresh.start(kRefreshSpacingMs - static_cast<int>(m_sinceRefresh.elapsed()));
-}
-
-void FileListBox::refreshNowIfPending() {
-    if (m_pendingRefresh.isActive())
-        refresh();
 }

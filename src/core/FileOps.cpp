@@ -296,7 +296,7 @@ int CreateTemp(int dirFd, Temp& temp) {
 
 // Copies come in chunks of this size at most, so that a watch sees them grow and a cancel lands
 // within a fraction of a second even on a slow disk.
-constexpr size_t kChunk = size_t{16} << 20;
+constexpr size_t kChunk = size_t{4} << 20;
 
 // Counts bytes written by a watched copy; ECANCELED when the copy is to stop.
 int Wrote(CopyWatch* watch, ssize_t bytes) {

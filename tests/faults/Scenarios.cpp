@@ -127,7 +127,12 @@ void MoveWhileAppending(Scene& s, const std::string& from, const std::string& to
     WriteFile(s[from], original);
     std::atomic<bool> stop = false;
     std::atomic<int> appended = 0;
+    std::atomic<bool> gaveUp = false;
     std::thread writer([&] {
+        const struct Done {
+            std::atomic<bool>& flag;
+            ~Done() { flag = true; }
+        } done{gaveUp};
         while (!stop && appended < kMostChunks) {
             const int fd = ::open(s[from].c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
             if (fd < 0)
@@ -137,7 +142,8 @@ void MoveWhileAppending(Scene& s, const std::string& from, const std::string& to
             ::close(fd);
         }
     });
-    while (appended == 0)
+    // A writer that cannot write at all (a full disk) fails the case rather than hanging it.
+    while (appended == 0 && !gaveUp)
         std::this_thread::yield();
     const Result result = MoveFile(s[from], s[to]);
     stop = true;
