@@ -18,8 +18,9 @@
 namespace {
 // Batches shorter than this show nothing.
 constexpr int kQuietMs = 500;
-// Often enough to look live, seldom enough to cost the batch nothing.
-constexpr int kUpdateMs = 100;
+// Often enough to look live, seldom enough to cost the batch nothing (a repaint takes
+// milliseconds).
+constexpr int kUpdateMs = 250;
 constexpr int kBarSteps = 1000;
 
 QString FromUtf8(const std::string& text) {
@@ -28,9 +29,12 @@ QString FromUtf8(const std::string& text) {
 } // namespace
 
 frmProgress::frmProgress(BatchJob& job, const QString& verb, QWidget* owner)
-    : QDialog(owner), m_job(job), m_verb(verb), m_files(new QLabel(this)),
-      m_bytes(new QLabel(this)), m_file(new QLabel(this)), m_bar(new QProgressBar(this)),
-      m_pace(new QLabel(this)), m_cancel(new QPushButton(QStringLiteral("Cancel"), this)) {
+    // A title and a close button (which cancels), nothing to maximise or minimise.
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint),
+      m_job(job), m_verb(verb), m_files(new QLabel(this)), m_bytes(new QLabel(this)),
+      m_file(new QLabel(this)), m_bar(new QProgressBar(this)), m_pace(new QLabel(this)),
+      m_cancel(new QPushButton(QStringLiteral("Cancel"), this)) {
     setObjectName(QStringLiteral("frmProgress"));
     setWindowRole(objectName());
     setWindowTitle(verb);
