@@ -2,6 +2,7 @@
 
 #include "core/FileOps.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -33,6 +34,9 @@ void LastBatch::batchDone(const BatchJob& job) {
 std::unique_ptr<BatchJob> LastBatch::takeUndo() {
     if (empty())
         return nullptr;
+    // Last first: where a batch moved a file into a name an earlier file of it had just left, that
+    // file must be back before the earlier one can have its name again.
+    std::reverse(m_moves.begin(), m_moves.end());
     std::vector<std::string> current;
     m_undoing.clear();
     for (const Move& move : m_moves) {
@@ -69,5 +73,6 @@ std::vector<std::string> LastBatch::finishUndo(const BatchJob& undo) {
             back.push_back(m_undoing[index]);
     }
     m_undoing.clear();
+    std::reverse(back.begin(), back.end()); // in the batch's order again
     return back;
 }

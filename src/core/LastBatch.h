@@ -22,8 +22,8 @@ public:
 
     bool empty() const { return m_moves.empty() && m_folders.empty(); }
 
-    // The job that puts every file back under its old folder and name, and forgets the batch: a
-    // second undo does nothing. A file is never put over another, and a file changed or gone since
+    // The job that puts every file back under its old folder and name, the last one first, and
+    // forgets the batch: a second undo does nothing. A file is never put over another, and a file changed or gone since
     // is left alone and fails. Null when there is nothing to undo.
     std::unique_ptr<BatchJob> takeUndo();
     // Once the undo has run: removes the folders made for the batch that are empty now, and gives

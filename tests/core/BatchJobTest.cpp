@@ -1,6 +1,7 @@
 #include "core/BatchJob.h"
 #include "core/BatchTransfer.h"
 #include "core/LastBatch.h"
+#include "core/RenamerLogic.h"
 
 #include "TestSupport.h"
 
@@ -66,9 +67,9 @@ TEST(LastBatch, PutsFilesBackOnceAndLeavesChangedOnesAlone) {
     EXPECT_FALSE(last.takeUndo());
     EXPECT_EQ(RunReportingFailures(*undo, Heading::Undo),
               std::string(Heading::Undo) +
-                  "\r\n     2   Changed since, so left where it is"
+                  "\r\n     4   Left where it is: a file of its old name is there now"
                   "\r\n     3   No longer there"
-                  "\r\n     4   Left where it is: a file of its old name is there now\r\n");
+                  "\r\n     2   Changed since, so left where it is\r\n");
     EXPECT_EQ(last.finishUndo(*undo), std::vector<std::string>{dir / "a/1"});
     EXPECT_EQ(ReadFile(dir / "a/1"), "1");
     EXPECT_EQ(ReadFile(dir / "made/2"), "written since");
@@ -94,4 +95,16 @@ TEST(LastBatch, PutsFilesBackOnceAndLeavesChangedOnesAlone) {
     last.batchDone(*move);
     last.batchDone(*copy);
     EXPECT_FALSE(last.takeUndo());
+
+    // A rename into a name the batch had just freed is put back after the file that left it.
+    WriteFile(dir / "x", "x");
+    WriteFile(dir / "y", "y");
+    const auto renames =
+        RenamerLogic::RenameJob({{dir / "y", dir / "z", 0, ""}, {dir / "x", dir / "y", 1, ""}});
+    renames->run();
+    last.batchDone(*renames);
+    const auto undoRenames = last.takeUndo();
+    EXPECT_EQ(RunReportingFailures(*undoRenames, Heading::Undo), "");
+    EXPECT_EQ(last.finishUndo(*undoRenames), (std::vector<std::string>{dir / "y", dir / "x"}));
+    EXPECT_EQ(ReadFile(dir / "x") + ReadFile(dir / "y"), "xy");
 }
