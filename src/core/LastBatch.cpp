@@ -36,15 +36,12 @@ std::unique_ptr<BatchJob> LastBatch::takeUndo() {
         return nullptr;
     // Last first: where a batch moved a file into a name an earlier file of it had just left, that
     // file must be back before the earlier one can have its name again.
-    std::reverse(m_moves.begin(), m_moves.end());
+    m_undoing.assign(m_moves.rbegin(), m_moves.rend());
     std::vector<std::string> current;
-    m_undoing.clear();
-    for (const Move& move : m_moves) {
+    for (const Move& move : m_undoing)
         current.push_back(move.to);
-        m_undoing.push_back(move.from);
-    }
     auto job = std::make_unique<BatchJob>(
-        std::move(current), [moves = std::move(m_moves)](const BatchJob::Step& step) {
+        std::move(current), [moves = m_undoing](const BatchJob::Step& step) {
             const Move& move = moves[step.index];
             const std::optional<FileStamp> now = FileStamp::Of(move.to);
             if (!now)
@@ -63,16 +60,23 @@ std::unique_ptr<BatchJob> LastBatch::takeUndo() {
 }
 
 std::vector<std::string> LastBatch::finishUndo(const BatchJob& undo) {
-    // The newest first: a folder made inside another one made before it.
-    for (auto folder = m_undoFolders.rbegin(); folder != m_undoFolders.rend(); ++folder)
-        ::rmdir(folder->c_str()); // refused unless empty, which is the point
-    m_undoFolders.clear();
+    const std::size_t handled = undo.results().size();
     std::vector<std::string> back;
-    for (std::size_t index = 0; index < undo.results().size(); ++index) {
+    for (std::size_t index = 0; index < handled; ++index) {
         if (undo.results()[index])
-            back.push_back(m_undoing[index]);
+            back.push_back(m_undoing[index].from);
     }
-    m_undoing.clear();
     std::reverse(back.begin(), back.end()); // in the batch's order again
+    if (handled < m_undoing.size()) {
+        // Cancelled: what it did not reach is still the last batch, for another Ctrl+Z.
+        m_moves.assign(m_undoing.rbegin(), m_undoing.rend() - static_cast<std::ptrdiff_t>(handled));
+        m_folders = std::move(m_undoFolders);
+    } else {
+        // The newest first: a folder made inside another one made before it.
+        for (auto folder = m_undoFolders.rbegin(); folder != m_undoFolders.rend(); ++folder)
+            ::rmdir(folder->c_str()); // refused unless empty, which is the point
+    }
+    m_undoFolders.clear();
+    m_undoing.clear();
     return back;
 }

@@ -23,11 +23,12 @@ public:
     bool empty() const { return m_moves.empty() && m_folders.empty(); }
 
     // The job that puts every file back under its old folder and name, the last one first, and
-    // forgets the batch: a second undo does nothing. A file is never put over another, and a file changed or gone since
-    // is left alone and fails. Null when there is nothing to undo.
+    // forgets the batch: a second undo does nothing. A file is never put over another, and a file
+    // changed or gone since is left alone and fails. Null when there is nothing to undo.
     std::unique_ptr<BatchJob> takeUndo();
     // Once the undo has run: removes the folders made for the batch that are empty now, and gives
-    // the old paths of the files put back.
+    // the old paths of the files put back. An undo cancelled part way leaves the moves it did not
+    // reach (and the folders) to be undone by the next one.
     std::vector<std::string> finishUndo(const BatchJob& undo);
 
 private:
@@ -39,6 +40,6 @@ private:
     std::vector<Move> m_moves;
     std::vector<std::string> m_folders;     // made for the batch kept
     std::vector<std::string> m_foldersMade; // made since the last batch
-    std::vector<std::string> m_undoing;     // the old paths, by entry of the running undo
+    std::vector<Move> m_undoing;            // by entry of the running undo, the last move first
     std::vector<std::string> m_undoFolders;
 };

@@ -103,6 +103,11 @@ TEST(LastBatch, PutsFilesBackOnceAndLeavesChangedOnesAlone) {
         RenamerLogic::RenameJob({{dir / "y", dir / "z", 0, ""}, {dir / "x", dir / "y", 1, ""}});
     renames->run();
     last.batchDone(*renames);
+    // An undo cancelled before it put anything back leaves it all to the next.
+    const auto cancelledUndo = last.takeUndo();
+    cancelledUndo->cancel();
+    cancelledUndo->run();
+    EXPECT_TRUE(last.finishUndo(*cancelledUndo).empty());
     const auto undoRenames = last.takeUndo();
     EXPECT_EQ(RunReportingFailures(*undoRenames, Heading::Undo), "");
     EXPECT_EQ(last.finishUndo(*undoRenames), (std::vector<std::string>{dir / "y", dir / "x"}));
