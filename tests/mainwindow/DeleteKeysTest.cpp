@@ -68,8 +68,11 @@ TEST_F(DeleteKeys, ABatchIsModalShowsItsProgressLateAndStopsOnEscape) {
     });
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal->objectName() != QLatin1String("frmProgress"))
+        QWidget* modal = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && window->objectName() == QLatin1String("frmProgress"))
+                modal = window;
+        if (!modal)
             return;
         ++progressWindows;
         poll.stop();
