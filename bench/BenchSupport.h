@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -46,6 +47,22 @@ inline std::string Quote(const std::string& text) {
     for (const char c : text)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+}
+
+// A fresh folder under base for a benchmark's files; ends the run when base has less than room
+// bytes free.
+inline std::string ScratchFolder(const std::string& base, unsigned long long room) {
+    std::string scratch = base + "/dexaro-bench-XXXXXX";
+    if (!::mkdtemp(scratch.data()))
+        Die(base + ": " + std::strerror(errno));
+    struct statfs fs;
+    if (::statfs(scratch.c_str(), &fs) != 0 ||
+        static_cast<unsigned long long>(fs.f_bavail) * static_cast<unsigned long long>(fs.f_bsize) <
+            room) {
+        ::rmdir(scratch.c_str());
+        Die(base + " lacks room for " + std::to_string(room) + " bytes");
+    }
+    return scratch;
 }
 
 inline void RunShell(const std::string& command) {

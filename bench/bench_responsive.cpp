@@ -133,16 +133,7 @@ int main(int argc, char** argv) {
     const std::string bigLabel = quick ? "1 GiB" : "4 GiB";
     const std::string countLabel = quick ? "5,000" : "50,000";
 
-    std::string scratch = base + "/dexaro-bench-XXXXXX";
-    if (!::mkdtemp(scratch.data()))
-        Die(base + ": " + std::strerror(errno));
-    struct statfs fs;
-    if (::statfs(scratch.c_str(), &fs) != 0 ||
-        static_cast<unsigned long long>(fs.f_bavail) * static_cast<unsigned long long>(fs.f_bsize) <
-            3 * bigSize) {
-        ::rmdir(scratch.c_str());
-        Die(base + " lacks room for " + std::to_string(3 * bigSize) + " bytes");
-    }
+    const std::string scratch = ScratchFolder(base, 3 * bigSize);
 
     // One big file, copied into a fresh folder each time; the copy before is removed (and the
     // removal synced) while untimed.

@@ -55,16 +55,7 @@ int main(int argc, char** argv) {
     const std::string bigLabel = quick ? "64 MiB" : "1 GiB";
     const std::string countLabel = quick ? "1,000" : "10,000";
 
-    std::string scratch = base + "/dexaro-bench-XXXXXX";
-    if (!::mkdtemp(scratch.data()))
-        Die(base + ": " + std::strerror(errno));
-    struct statfs fs;
-    if (::statfs(scratch.c_str(), &fs) != 0 ||
-        static_cast<unsigned long long>(fs.f_bavail) * static_cast<unsigned long long>(fs.f_bsize) <
-            8 * bigSize) {
-        ::rmdir(scratch.c_str());
-        Die(base + " lacks room for " + std::to_string(8 * bigSize) + " bytes");
-    }
+    const std::string scratch = ScratchFolder(base, 8 * bigSize);
     // Every run writes into a folder of its own: removing the last run's files here would set the
     // disk freeing (and, with online discard, trimming) blocks while the next run is timed.
     const std::string src = scratch + "/src";
