@@ -24,7 +24,7 @@
 #include "viewers/frmTextRead.h"
 
 #include <QPlainTextEdit>
-#include <algorithm>
+#include <unordered_set>
 
 namespace {
 // A pixel position of a window in twips, single precision as the windows were designed.
@@ -47,12 +47,9 @@ void Form1Commands::RefreshLists() {
 std::unique_ptr<BatchJob> Form1Commands::TransferHere(BatchTransfer::Operation operation,
                                                       std::vector<std::string> entries,
                                                       FailureLine form) {
-    using BatchTransfer::Operation;
     auto job = BatchTransfer::Transfer(operation, std::move(entries), m_main.CurrentFolder());
     Shell& shell = Shell::instance();
-    shell.reportFailures(shell.runBatch(*job,
-                                        operation == Operation::Copy ? Batch::Copy : Batch::Move,
-                                        BatchTransfer::HeadingFor(operation), form));
+    shell.reportFailures(shell.runTransfer(*job, operation, form));
     RefreshLists();
     return job;
 }
@@ -67,12 +64,8 @@ void Form1Commands::CopyAllToFolder() {
 
 void Form1Commands::MoveAllToFolder() {
     const auto job = TransferHere(BatchTransfer::Operation::Move, List1->items().items());
-    // Every entry leaves the list, those that failed too: the message has named them. After a
-    // cancel, those not reached stay.
-    if (job->cancelled())
-        Shell::instance().dropHandled(*job);
-    else
-        List1->clear();
+    // Every entry leaves the list, those that failed too: the message has named them.
+    Shell::instance().emptyWorkListAfter(*job);
 }
 
 void Form1Commands::MoveOneToFolder() {
@@ -234,10 +227,7 @@ void Form1Commands::BatchDelete() {
         shell.runBatch(*job, Batch::Delete, Heading::BatchDelete, FailureLine::Bare);
     File1->refresh();
     shell.reportFailures(failures);
-    if (job->cancelled())
-        shell.dropHandled(*job);
-    else
-        List1->clear();
+    shell.emptyWorkListAfter(*job);
 }
 
 void Form1Commands::Undo() {
@@ -249,8 +239,9 @@ void Form1Commands::Undo() {
     // The files put back return to the work list, ready for another try.
     const std::vector<std::string> back = shell.lastBatch().finishUndo(*job);
     std::vector<std::string> entries = shell.workList().items();
+    std::unordered_set<std::string> listed(entries.begin(), entries.end());
     for (const std::string& entry : back) {
-        if (std::find(entries.begin(), entries.end(), entry) == entries.end())
+        if (listed.insert(entry).second)
             entries.push_back(entry);
     }
     shell.workList().setItems(std::move(entries));

@@ -36,18 +36,13 @@ std::vector<std::string> WorkListEntries() {
 
 void RunSort(std::unique_ptr<BatchJob> job, SortLogic::Action action) {
     Shell& shell = Shell::instance();
+    // Every entry leaves, matched or not: the run has dealt with the list as a whole.
     if (job) {
-        const auto operation = SortLogic::OperationFor(action);
-        shell.reportFailures(shell.runBatch(
-            *job, operation == BatchTransfer::Operation::Move ? Batch::Move : Batch::Copy,
-            BatchTransfer::HeadingFor(operation)));
-    }
-    // Every entry leaves, matched or not: the run has dealt with the list as a whole. A cancelled
-    // run has not: what it did not reach stays for another.
-    if (job && job->cancelled())
-        shell.dropHandled(*job);
-    else
+        shell.reportFailures(shell.runTransfer(*job, SortLogic::OperationFor(action)));
+        shell.emptyWorkListAfter(*job);
+    } else {
         shell.workList().clear();
+    }
     emit shell.FilesChanged();
 }
 

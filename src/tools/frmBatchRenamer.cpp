@@ -93,12 +93,8 @@ void frmBatchRenamer::Rename(bool keepExtension) {
         RenamerLogic::RenameJob(RenamerLogic::PlanRenames(List1->items().items(), settings));
     Shell& shell = Shell::instance();
     shell.runBatch(*job, Batch::Rename);
-    // Every entry leaves the work list, struck off here or failed alike; after a cancel, those
-    // the run did not reach stay.
-    if (job->cancelled())
-        shell.dropHandled(*job);
-    else
-        shell.workList().clear();
+    // Every entry leaves the work list, struck off here or failed alike.
+    shell.emptyWorkListAfter(*job);
     emit shell.FilesChanged();
     unload();
 }

@@ -79,7 +79,18 @@ std::string Shell::runBatch(BatchJob& job, Batch kind, const std::string& headin
     return FailureMessage(job, heading, form);
 }
 
-void Shell::dropHandled(const BatchJob& job) {
+std::string Shell::runTransfer(BatchJob& job, BatchTransfer::Operation operation,
+                               FailureLine form) {
+    const bool copy = operation == BatchTransfer::Operation::Copy;
+    return runBatch(job, copy ? Batch::Copy : Batch::Move, BatchTransfer::HeadingFor(operation),
+                    form);
+}
+
+void Shell::emptyWorkListAfter(const BatchJob& job) {
+    if (!job.cancelled()) {
+        m_workList.clear();
+        return;
+    }
     // One entry goes for each entry handled, the first of its text: a list may hold a file twice.
     std::unordered_map<std::string, std::size_t> handled;
     for (std::size_t index = 0; index < job.results().size(); ++index)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/BatchJob.h"
+#include "core/BatchTransfer.h"
 #include "core/ByteListModel.h"
 #include "core/FolderMemory.h"
 #include "core/LastBatch.h"
@@ -71,8 +72,12 @@ public:
     // Runs the batch and gives its error-collecting message under heading.
     std::string runBatch(BatchJob& job, Batch kind, const std::string& heading,
                          FailureLine form = FailureLine::Named);
-    // Takes the entries the job handled off the work list (a cancelled job leaves the rest).
-    void dropHandled(const BatchJob& job);
+    // A copy or a move: runs it as its kind under its heading.
+    std::string runTransfer(BatchJob& job, BatchTransfer::Operation operation,
+                            FailureLine form = FailureLine::Named);
+    // Empties the work list after a batch over it; after a cancel only the entries the batch
+    // handled go, and those it did not reach stay for another run.
+    void emptyWorkListAfter(const BatchJob& job);
     // The batch Ctrl+Z undoes.
     LastBatch& lastBatch() { return m_lastBatch; }
 

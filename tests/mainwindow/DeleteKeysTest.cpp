@@ -87,7 +87,7 @@ TEST_F(DeleteKeys, ABatchIsModalShowsItsProgressLateAndStopsOnEscape) {
     EXPECT_EQ(job.results().size(), 1u);
     QCoreApplication::processEvents();
     EXPECT_EQ(workList().size(), 3u);
-    App::instance().dropHandled(job);
+    App::instance().emptyWorkListAfter(job);
     EXPECT_EQ(workList(), (std::vector<std::string>{dir / "b.txt", dir / "c.txt"}));
 
     BatchJob quick({"one"}, [](const BatchJob::Step&) { return Result{}; });
