@@ -43,12 +43,14 @@ inline void TypeKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifier
 }
 
 // The window once the window system has made it the active one, as it does with a window just
-// shown; null when it never became active.
+// shown; null when it never became active. Not qWaitForWindowActive: that counts a window as
+// active while its owner still is.
 template <class Window> Window* Activated(Window* window) {
     if (!window)
         return nullptr;
     window->activateWindow();
-    return QTest::qWaitForWindowActive(window) ? window : nullptr;
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }) ? window
+                                                                                        : nullptr;
 }
 
 inline int RowOf(const ListBox* list, const std::string& text) {

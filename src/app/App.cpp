@@ -71,3 +71,9 @@ Form1* App::form1() const {
 QWidget* App::mainWindow() const {
     return form1();
 }
+
+QWidget* App::ownerWindow() const {
+    if (m_backForm)
+        return m_backForm;
+    return mainWindow();
+}

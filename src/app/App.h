@@ -26,6 +26,7 @@ public:
     // The main window, whoever loaded it; null before that.
     Form1* form1() const;
     QWidget* mainWindow() const override;
+    QWidget* ownerWindow() const override;
 
 private:
     QPointer<frmBackForm> m_backForm;

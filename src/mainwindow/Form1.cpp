@@ -13,7 +13,9 @@
 #include "mainwindow/Form1Commands.h"
 #include "ui/Shell.h"
 #include "ui/Twips.h"
+#include "ui/frmProgress.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -136,6 +138,15 @@ void Form1::Command1_Click() {
     // Ends the program at once: no window may object and there is nothing to save.
     std::fflush(nullptr);
     std::_Exit(0);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // The window manager's close (Alt+F4, a task bar's Close) is the user asking to end Dexaro:
+    // hidden, this window would leave nothing to use behind the background. While a batch runs
+    // the close waits for nothing and ends nothing: the batch first has to finish or be cancelled.
+    event->ignore();
+    if (!BatchRunning())
+        Command1_Click();
 }
 
 void Form1::ShowFileInfo() {

@@ -5,6 +5,7 @@
 #include "mainwindow/Form1.h"
 #include "ui/Twips.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -49,6 +50,14 @@ void frmBackForm::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         if (m_main && m_main->isVisible())
             m_main->activateWindow();
+}
+
+void frmBackForm::closeEvent(QCloseEvent* event) {
+    // Closed from outside, the background would leave the main window alone on the desktop: the
+    // close is the main window's, which ends the program like its end button.
+    event->ignore();
+    if (m_main)
+        m_main->close();
 }
 
 void frmBackForm::paintEvent(QPaintEvent* event) {

@@ -3,6 +3,8 @@
 #include "ui/ToolWindowBase.h"
 #include "ui/frmProgress.h"
 
+#include <QWindow>
+
 #include <unordered_map>
 
 namespace {
@@ -38,6 +40,12 @@ ToolWindowBase* Shell::load(ToolWindow window) {
     m_windows[window] = created;
     // Window managers, session tools and the end-to-end tests tell our windows apart by role.
     created->setWindowRole(created->objectName());
+    // Transient for the background, like the main window: a window manager then keeps it above
+    // the background at all times, while a click on the main window still brings that in front.
+    if (QWidget* owner = ownerWindow()) {
+        created->winId();
+        created->windowHandle()->setTransientParent(owner->window()->windowHandle());
+    }
     created->Form_Load();
     return created;
 }

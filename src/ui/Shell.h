@@ -64,6 +64,9 @@ public:
 
     // The window a batch's progress shows over; none before the main window is loaded.
     virtual QWidget* mainWindow() const { return nullptr; }
+    // The window every tool and viewer window stays above: the background, which a window
+    // manager raises together with the main window whenever that is clicked.
+    virtual QWidget* ownerWindow() const { return mainWindow(); }
 
     // Runs a batch job off the user-interface thread, the program modal meanwhile: one still
     // running after half a second shows its progress over the main window and can be cancelled.

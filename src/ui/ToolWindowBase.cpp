@@ -10,9 +10,10 @@
 
 ToolWindowBase::ToolWindowBase(ToolWindow kind, const QString& title, const WindowDesign& design,
                                bool lostFocusRule)
-    : QWidget(nullptr, lostFocusRule ? Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A dialog-type window: only a transient window type tells the window manager its owner.
+    : QWidget(nullptr, lostFocusRule ? Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                            Qt::WindowCloseButtonHint
-                                     : Qt::Window),
+                                     : Qt::Dialog),
       m_kind(kind), m_design(design), m_lostFocusRule(lostFocusRule) {
     setWindowTitle(title);
     setFont(ControlFont());

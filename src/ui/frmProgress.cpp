@@ -96,7 +96,17 @@ void frmProgress::reject() {
     m_pace->setText(QStringLiteral("Cancelling..."));
 }
 
+namespace {
+int g_batches = 0;
+}
+
+bool BatchRunning() {
+    return g_batches > 0;
+}
+
 void RunBatch(BatchJob& job, const QString& verb, QWidget* owner) {
+    ++g_batches;
+    const auto done = qScopeGuard([] { --g_batches; });
     QEventLoop loop;
     std::thread worker([&job, &loop] {
         job.run();

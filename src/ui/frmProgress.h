@@ -14,6 +14,8 @@ class QPushButton;
 // progress window over owner shows how far it is and offers to cancel. Every window keeps
 // painting throughout. Returns when the job has ended, finished or cancelled.
 void RunBatch(BatchJob& job, const QString& verb, QWidget* owner);
+// Whether a batch is running, on this thread or nested in one.
+bool BatchRunning();
 
 // The progress window: files done of the total, bytes for copies, the file at hand, the speed
 // and time left, and "Cancel" (Escape, or closing the window, alike).
