@@ -10,6 +10,7 @@
 
 #include <QAbstractListModel>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -84,7 +85,8 @@ DirListBox::DirListBox(QWidget* parent)
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     new FocusFrame(this);
-    // doubleClicked, not activated: Enter and single-click activation must not open a folder.
+    // doubleClicked, not activated: single-click activation must not open a folder (Enter opens
+    // one in keyPressEvent, without modifiers).
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { setPath(entryPath(index.row())); });
     connect(&m_watch, &FolderWatch::due, this, &DirListBox::refresh);
@@ -165,6 +167,24 @@ void DirListBox::refresh() {
 QItemSelectionModel::SelectionFlags DirListBox::selectionCommand(const QModelIndex& index,
                                                                  const QEvent* event) const {
     return KeepingTheSelection(QListView::selectionCommand(index, event), index);
+}
+
+QModelIndex DirListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if (action != MoveNext && action != MovePrevious)
+        if (const QModelIndex first = FirstPick(*this, action == MoveEnd); first.isValid())
+            return first;
+    return QListView::moveCursor(action, modifiers);
+}
+
+void DirListBox::keyPressEvent(QKeyEvent* event) {
+    // Enter alone opens the highlighted folder, as a double-click does.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (const QModelIndex at = currentIndex(); at.isValid())
+            setPath(entryPath(at.row()));
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 int DirListBox::count() const {

@@ -11,8 +11,9 @@ class DirListModel;
 class FolderMemory;
 
 // The folder list: the path from "/" down to the current folder, then the folders inside it.
-// Double-clicking an entry opens it; a single click only highlights it. It follows the current
-// folder: folders other programs make, remove or rename in it show without being asked for.
+// Double-clicking an entry or Enter opens it; a single click or an arrow key only highlights it. It
+// follows the current folder: folders other programs make, remove or rename in it show without
+// being asked for.
 class DirListBox : public QListView {
     Q_OBJECT
 public:
@@ -49,6 +50,8 @@ signals:
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void rebuild(const std::string& folder, std::vector<std::string> subfolders);

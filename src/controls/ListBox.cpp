@@ -15,6 +15,18 @@ QItemSelectionModel::SelectionFlags KeepingTheSelection(QItemSelectionModel::Sel
     return command;
 }
 
+QModelIndex FirstPick(QAbstractItemView& view, bool toEnd) {
+    const QAbstractItemModel* model = view.model();
+    if (!model || model->rowCount() == 0 || view.selectionModel()->hasSelection())
+        return {};
+    const QModelIndex pick = model->index(toEnd ? model->rowCount() - 1 : 0, 0);
+    // A view selects only when the key moves the current row: from the first entry to itself, it
+    // would select nothing.
+    if (view.currentIndex() == pick)
+        view.selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+    return pick;
+}
+
 KeptScroll::KeptScroll(QAbstractItemView& view)
     : m_view(view), m_top(view.verticalScrollBar()->value()),
       m_left(view.horizontalScrollBar()->value()) {}
@@ -80,6 +92,14 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
                                                               const QEvent* event) const {
     return KeepingTheSelection(QListView::selectionCommand(index, event), index);
+}
+
+QModelIndex ListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // MoveNext is also how a view finds its first row on the focus; that selects nothing.
+    if (action != MoveNext && action != MovePrevious)
+        if (const QModelIndex first = FirstPick(*this, action == MoveEnd); first.isValid())
+            return first;
+    return QListView::moveCursor(action, modifiers);
 }
 
 void ListBox::removeItem(int index) {

@@ -4,6 +4,7 @@
 #include "controls/ListBox.h"
 #include "core/DirListing.h"
 
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -120,4 +121,47 @@ TEST(Lists, FollowOutsideChangesKeepingSelectionAndScroll) {
         EXPECT_EQ(view->verticalScrollBar()->value(), top);
     }
     EXPECT_EQ(clicks, 0);
+}
+
+// With nothing selected, the first key picks an end of the list, not the neighbour of the row a
+// view makes current on the focus; and Enter in the folder list opens the highlighted folder.
+TEST(Lists, FirstKeyPicksAnEndAndEnterOpensAFolder) {
+    TempDir dir;
+    MakeFolder(dir / "sub");
+    MakeFolder(dir / "sub/inner");
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Down, 0},
+                                            {Qt::Key_Up, 0},
+                                            {Qt::Key_Home, 0},
+                                            {Qt::Key_PageDown, 0},
+                                            {Qt::Key_End, 2}};
+    for (const auto& [key, row] : keys) {
+        QWidget window;
+        auto* before = new QLineEdit(&window);
+        auto* list = new ListBox(&window);
+        list->move(0, 40);
+        list->items().append(std::vector<std::string>{"a", "b", "c"});
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        before->setFocus();
+        QTest::keyClick(before, Qt::Key_Tab);
+        ASSERT_TRUE(list->hasFocus());
+        QTest::keyClick(list, key);
+        EXPECT_EQ(list->listIndex(), row) << QKeySequence(key).toString().toStdString();
+    }
+
+    const std::string base = DirListBox::normalise(dir.path());
+    DirListBox folders;
+    ASSERT_TRUE(folders.setPath(dir.path()));
+    folders.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&folders));
+    folders.clearSelection();
+    QTest::keyClick(&folders, Qt::Key_End);
+    ASSERT_EQ(folders.entryPath(folders.currentIndex().row()), base + "/sub");
+    QTest::keyClick(&folders, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(folders.path(), base);
+    QTest::keyClick(&folders, Qt::Key_Return);
+    EXPECT_EQ(folders.path(), base + "/sub");
+    QTest::keyClick(&folders, Qt::Key_Down);
+    QTest::keyClick(&folders, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(folders.path(), base + "/sub/inner");
 }

@@ -196,6 +196,11 @@ class StartUp(DexaroTest):
         DESKTOP.key("alt+e")
         self.assertEqual(self.program.exited(), 0)
 
+    def test_the_window_managers_close_ends_the_program_like_the_end_button(self):
+        self.click(self.main, self.first_row("List1"))
+        DESKTOP.key("alt+F4")
+        self.assertEqual(self.program.exited(), 0)
+
 
 class FolderCommands(DexaroTest):
     files = {"work/a.txt": "a", "work/dup.txt": "d", "work/sub/a.txt": "other a"}
@@ -253,6 +258,19 @@ class WorkListKeys(DexaroTest):
         self.assertEqual(self.ls(), ["b.txt"])
 
 
+class ListKeys(DexaroTest):
+    files = {"work/src/a.txt": "a", "work/src/b.txt": "b"}
+    start_in = "work/src"
+
+    def test_enter_opens_a_folder_and_the_first_down_picks_the_first_entry(self):
+        self.gather_all()
+        # The folder list: up to work. Then the work list, where nothing is selected: Down picks
+        # a.txt, which M moves to work. The program takes keys in order.
+        DESKTOP.key("Tab", "Up", "Return", "Tab", "Tab", "Down", "m")
+        wait_for(lambda: os.path.exists(os.path.join(self.root, "work", "a.txt")), "a.txt moved")
+        self.assertEqual(self.ls(), ["b.txt"])
+
+
 class ToolWindows(DexaroTest):
     files = {"work/a.txt": "a", "work/b.TXT": "b", "work/c.log": "c", "work/target/": ""}
 
@@ -297,6 +315,33 @@ class ToolWindows(DexaroTest):
         wait_for(lambda: self.placed_above_main(self.program.window("frmMoveByExtension")),
                  "the window back in its place")
         self.expect_on_top_and_active(tool)
+
+    def test_tool_and_viewer_windows_stay_above_the_background(self):
+        self.gather_all()
+        opened = []
+        # The viewer and the attributes window come up over the main window: each is moved aside,
+        # as a user would, like the others.
+        for key, role in (("F9", "frmMoveByExtension"), ("s", "frmSortByCriteria"),
+                          ("d", "frmMoveFileByDate"), ("F4", "frmBatchRenamer"),
+                          ("Return", "frmTextRead"), ("", "frmFileAttr")):
+            if key:
+                opened.append(self.open_tool(key, role))
+            else:
+                DESKTOP.click(self.first_row("List1"), double=True)
+                opened.append(self.program.window(role))
+            DESKTOP.run(["xdotool", "windowmove", "--sync", str(opened[-1].id),
+                         str(40 + 70 * len(opened)), str(10 + 50 * len(opened))])
+        tools = [self.program.window(tool.role) for tool in opened]
+        # The main window's work list, then the background; the keyboard stays with the main
+        # window, which comes in front when clicked.
+        for point in (self.first_row("List1"), (20, SCREEN[1] - 20)):
+            self.click(self.main, point)
+            stack, screen = DESKTOP.stacking(), DESKTOP.screenshot()
+            self.assertEqual(stack[-1], self.main.id)
+            for tool in tools:
+                self.assertGreater(stack.index(tool.id), stack.index(self.background.id), tool)
+                red, green, blue = screen.pixel(tool.x + tool.width // 2, tool.y + 2)
+                self.assertFalse(red == blue == 0 < green, f"{tool} is hidden")
 
     def test_the_renamer_numbers_the_gathered_files(self):
         self.gather_all()
