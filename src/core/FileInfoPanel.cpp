@@ -4,17 +4,21 @@
 #include "core/FileTimes.h"
 #include "core/LocaleDates.h"
 
-std::optional<QString> FileInfoPanel::Text(const std::string& folder, const std::string& file,
-                                           const std::string& attributes, const std::string& path) {
+#include <optional>
+
+QString FileInfoPanel::Text(const std::string& folder, const std::string& file,
+                            const std::string& attributes, const std::string& path) {
     const QString crlf = QStringLiteral("\r\n");
     QString text = QStringLiteral("Active Path: ") + DisplayText(folder) + crlf +
                    QStringLiteral("Active File: ") + DisplayText(file) + crlf +
                    QStringLiteral("Attribute: ") + DisplayText(attributes);
     if (file.empty())
         return text;
-    const std::optional<FileTimes> times = GetFileTimes(path);
+    std::optional<FileTimes> times = GetFileTimes(path);
     if (!times)
-        return std::nullopt;
+        times = GetFileTimes(folder + file);
+    if (!times)
+        return text;
     return text + crlf + QStringLiteral(" Created: ") + GeneralDate(times->created) +
            QStringLiteral(", Modify: ") + GeneralDate(times->modified) +
            QStringLiteral(", Last Accessed: ") + GeneralDate(times->accessed);

@@ -151,9 +151,8 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::ShowFileInfo() {
     m_CurrentFolder = Module1::WithClosingSlash(std::move(m_CurrentFolder));
-    if (const auto text = FileInfoPanel::Text(m_CurrentFolder, m_CurrentFile, m_CurrentAttributes,
-                                              m_currentFilePath))
-        ShowLabelText(Label2, *text);
+    ShowLabelText(Label2, FileInfoPanel::Text(m_CurrentFolder, m_CurrentFile, m_CurrentAttributes,
+                                              m_currentFilePath));
 }
 
 void Form1::File1_Click() {

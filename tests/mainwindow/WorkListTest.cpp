@@ -85,6 +85,15 @@ TEST_F(WorkList, ClicksFeedThePanel) {
     EXPECT_TRUE(
         lines[3].endsWith(", Modify: 3/15/2009 6:40:10 PM, Last Accessed: 3/15/2009 6:40:10 PM"))
         << lines[3].toStdString();
+    // The entry's own file moves away: the panel goes on following the clicks, with the times
+    // of the namesake on show.
+    ASSERT_EQ(::rename((dir / "a.txt").c_str(), (dir / "moved.txt").c_str()), 0);
+    form->File1->refresh();
+    ClickRow(form->File1, 0);
+    lines = panel().split("\r\n");
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[2], "Attribute: ");
+    EXPECT_FALSE(lines[3].contains("2009"));
     // Arrow keys select, and so click, too.
     form->List1->setFocus();
     QTest::keyClick(form->List1, Qt::Key_Down);
