@@ -60,10 +60,12 @@ BatchJob::Progress BatchJob::progress() const {
     return now;
 }
 
-std::string FailureMessage(const BatchJob& job, const std::string& heading, FailureLine form) {
+std::string FailureMessage(const BatchJob& job, const std::string& heading, FailureLine form,
+                           FailureOrder order) {
     FailureLines lines;
     const auto& results = job.results();
-    for (std::size_t index = 0; index < results.size(); ++index) {
+    for (std::size_t step = 0; step < results.size(); ++step) {
+        const std::size_t index = order == FailureOrder::AsRun ? step : results.size() - 1 - step;
         if (results[index])
             continue;
         if (form == FailureLine::Named)

@@ -85,10 +85,15 @@ private:
 // alone (which names it itself).
 enum class FailureLine { Named, Bare };
 
+// The order of the failure lines: as the job ran, or backwards for a job that ran its list
+// backwards (an undo), so that the lines follow the work list as in every other message.
+enum class FailureOrder { AsRun, Backwards };
+
 // The error-collecting message of a job that has run, under heading, one line for each failed
 // file; empty when nothing failed. The one place where failures become that message.
 std::string FailureMessage(const BatchJob& job, const std::string& heading,
-                           FailureLine form = FailureLine::Named);
+                           FailureLine form = FailureLine::Named,
+                           FailureOrder order = FailureOrder::AsRun);
 
 // Runs job to its end on this thread and gives its message.
 std::string RunReportingFailures(BatchJob& job, const std::string& heading,

@@ -19,6 +19,11 @@ void LastBatch::forget() {
 }
 
 void LastBatch::batchDone(const BatchJob& job) {
+    // A batch that changed no file (an empty work list, every file failed) leaves the last one
+    // to be undone, and the folders made since with it.
+    const auto& results = job.results();
+    if (std::none_of(results.begin(), results.end(), [](const Result& done) { return bool(done); }))
+        return;
     m_moves.clear();
     m_folders.clear();
     if (!job.targets().empty()) {

@@ -15,7 +15,8 @@ public:
     // again when it is empty.
     void folderMade(const std::string& path) { m_foldersMade.push_back(path); }
     // After a batch: a move or a rename (a job with targets) can be undone; anything else, a
-    // copy that may have replaced a file or a delete that is final, leaves nothing to undo.
+    // copy that may have replaced a file or a delete that is final, leaves nothing to undo. A
+    // batch that changed no file changes nothing here either.
     void batchDone(const BatchJob& job);
     // After a single delete: Ctrl+Z after a delete does nothing, whatever came before it.
     void forget();

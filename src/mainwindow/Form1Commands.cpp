@@ -210,9 +210,12 @@ void Form1Commands::List1_KeyUp(int KeyCode, int Shift) {
 }
 
 void Form1Commands::DeleteSelectedFile() {
+    if (List1->listIndex() < 0)
+        return;
     // No confirmation and no message: a failed delete is skipped, and the entry goes all the same.
-    BatchTransfer::DeleteFile(List1->selectedItem());
-    Shell::instance().lastBatch().forget();
+    // Only a delete that removed a file ends what Ctrl+Z can put back.
+    if (BatchTransfer::DeleteFile(List1->selectedItem()))
+        Shell::instance().lastBatch().forget();
     List1->removeItem(List1->listIndex());
     File1->refresh();
 }
@@ -235,7 +238,10 @@ void Form1Commands::Undo() {
     const auto job = shell.lastBatch().takeUndo();
     if (!job)
         return;
-    const std::string failures = shell.runBatch(*job, Batch::Undo, Heading::Undo);
+    shell.runBatch(*job, Batch::Undo);
+    // The undo puts the last file back first.
+    const std::string failures =
+        FailureMessage(*job, Heading::Undo, FailureLine::Named, FailureOrder::Backwards);
     // The files put back return to the work list, ready for another try.
     const std::vector<std::string> back = shell.lastBatch().finishUndo(*job);
     std::vector<std::string> entries = shell.workList().items();

@@ -157,24 +157,35 @@ TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
         EXPECT_EQ(ModeAndRecord(*dir / name), marked) << name;
 }
 
-// Ctrl+Z, from any list of the window, puts the last move back once, entries and all; after a
-// copy it does nothing.
+// Ctrl+Z, from any list of the window, puts the last move back once, entries and all, naming
+// in work-list order what it left; commands that changed no file keep it, a delete ends it.
 TEST_F(Transfer, CtrlZPutsTheLastMoveBackOnce) {
-    gather({source + "/one.txt", source + "/two.txt"});
+    WriteFile(source + "/three.txt", "three");
+    gather({source + "/one.txt", source + "/two.txt", source + "/three.txt"});
     TypeKey(form->Dir1, Qt::Key_M, {}, QStringLiteral("m"));
     EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
     EXPECT_TRUE(entries().empty());
-    QTest::keyClick(form->File1, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(ReadFile(source + "/one.txt"), "one");
-    EXPECT_EQ(ReadFile(source + "/two.txt"), "two");
-    EXPECT_EQ(entries(), (std::vector<std::string>{source + "/one.txt", source + "/two.txt"}));
-    EXPECT_EQ(form->File1->count(), 0);
-    EXPECT_TRUE(messages->shown.empty());
-
+    TypeKey(form->Dir1, Qt::Key_M, {}, QStringLiteral("m"));
     TypeKey(form->Dir1, Qt::Key_Insert);
-    WriteFile(source + "/one.txt", "changed");
+    TypeKey(form->List1, Qt::Key_Delete);
+    WriteFile(dir / "one.txt", "changed");
+    WriteFile(dir / "three.txt", "changed");
+    QTest::keyClick(form->File1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile(source + "/two.txt"), "two");
+    EXPECT_EQ(entries(), std::vector<std::string>{source + "/two.txt"});
+    EXPECT_EQ(messages->shown, std::vector<std::string>{
+                                   std::string(Heading::Undo) +
+                                   "\r\n     one.txt   Changed since, so left where it is"
+                                   "\r\n     three.txt   Changed since, so left where it is\r\n"});
     QTest::keyClick(form->List1, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(ReadFile(dir / "one.txt"), "one");
-    EXPECT_EQ(ReadFile(source + "/one.txt"), "changed");
-    EXPECT_TRUE(messages->shown.empty());
+    EXPECT_EQ(ReadFile(dir / "one.txt"), "changed");
+
+    TypeKey(form->Dir1, Qt::Key_M, {}, QStringLiteral("m"));
+    gather({dir / "one.txt"});
+    form->List1->setListIndex(0);
+    TypeKey(form->List1, Qt::Key_Delete);
+    EXPECT_FALSE(Exists(dir / "one.txt"));
+    QTest::keyClick(form->List1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
+    EXPECT_EQ(messages->shown.size(), 1u);
 }
