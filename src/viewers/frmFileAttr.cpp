@@ -24,6 +24,8 @@ frmFileAttr::frmFileAttr()
     lblFileName->setTextFormat(Qt::PlainText);
 
     placeControls();
+    // System's box reaches under the left of Ok; the button takes every click on itself.
+    Command1->raise();
 
     setTabOrder(Check1, Command1);
     setTabOrder(Command1, Check2);

@@ -21,7 +21,8 @@ DESIGN = {"Form1": (8115, {"Dir1": (120, 720, 2175, 1890), "File1": (2280, 720, 
                            "List1": (4440, 720, 3615, 2205), "Command1": (6480, 3960, 1575, 255)}),
           "frmMoveByExtension": (8235, {"Option1(0)": (3000, 1680, 1695, 255),
                                         "Dir1": (5880, 1560, 1935, 1440)}),
-          "frmFileAttr": (5895, {"Check2": (1440, 480, 975, 255)})}
+          "frmFileAttr": (5895, {"Check2": (1440, 480, 975, 255),
+                                 "Command1": (4800, 480, 975, 255)})}
 HIGHLIGHT = (48, 140, 198)  # the selected row of a list
 
 
@@ -358,7 +359,8 @@ class ToolWindows(DexaroTest):
         window = self.program.window("frmFileAttr")
         self.expect_on_top_and_active(window)
         self.click(window, self.at(window, "Check2", dx=6))
-        DESKTOP.key("alt+o")
+        # Near Ok's left edge, where the System box reaches under it.
+        DESKTOP.click(self.at(window, "Command1", dx=3))
         wait_for(lambda: not self.program.has_window("frmFileAttr"), "the window to close")
         self.assertEqual(os.getxattr(os.path.join(self.work, "a.txt"), "user.DOSATTRIB"),
                          b"0x2\0")

@@ -64,7 +64,8 @@ protected:
         return (at & 0xC0C0C0) == (QColor(colour).rgb() & 0xC0C0C0);
     }
 
-    // Ticks boxes in the attributes window on the entry path and presses Ok; what the file has.
+    // Ticks boxes in the attributes window on the entry path and presses Ok near its left edge,
+    // where a click lands on whatever control is on top there; what the file has.
     uint32_t tickAndOk(const std::string& path,
                        std::initializer_list<QCheckBox * frmFileAttr::*> boxes) {
         frmFileAttr* w = doubleClick(RowOf(form->List1, path));
@@ -73,7 +74,9 @@ protected:
             return Invalid;
         for (QCheckBox* frmFileAttr::*box : boxes)
             QTest::mouseClick(w->*box, Qt::LeftButton);
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        const QPoint edge(w->Command1->x() + 2, w->Command1->geometry().center().y());
+        QWidget* under = w->childAt(edge);
+        QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(w, edge));
         EXPECT_EQ(loaded<frmFileAttr>(), nullptr);
         return GetFileAttributesA(path);
     }
