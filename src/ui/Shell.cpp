@@ -95,7 +95,9 @@ std::string Shell::runTransfer(BatchJob& job, BatchTransfer::Operation operation
 }
 
 void Shell::emptyWorkListAfter(const BatchJob& job) {
-    if (!job.cancelled()) {
+    // By what the job handled, not by its cancel flag: a cancel during the last file came too late
+    // to leave anything undone.
+    if (job.results().size() == job.entries().size()) {
         m_workList.clear();
         return;
     }

@@ -78,8 +78,8 @@ public:
     // A copy or a move: runs it as its kind under its heading.
     std::string runTransfer(BatchJob& job, BatchTransfer::Operation operation,
                             FailureLine form = FailureLine::Named);
-    // Empties the work list after a batch over it; after a cancel only the entries the batch
-    // handled go, and those it did not reach stay for another run.
+    // Empties the work list after a batch over it; after a cancel that left entries unreached only
+    // the entries the batch handled go, and the rest stay for another run.
     void emptyWorkListAfter(const BatchJob& job);
     // The batch Ctrl+Z undoes.
     LastBatch& lastBatch() { return m_lastBatch; }
