@@ -26,4 +26,5 @@ inline constexpr const char* Copying = "There were errors in copying your files:
 inline constexpr const char* Moving = "There were errors in moving your files: ";
 inline constexpr const char* BatchDelete = "There were errors in your batch delete: ";
 inline constexpr const char* Undo = "There were errors in undoing your last batch: ";
+inline constexpr const char* Renaming = "There were errors in renaming your files: ";
 } // namespace Heading

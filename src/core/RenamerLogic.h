@@ -72,8 +72,7 @@ inline Result MoveWithoutReplacing(const std::string& from, const std::string& t
 }
 
 // The job that renames every planned entry in order; a failing one is left under its old name
-// and the run goes on. The window shows none of the failures: a run ends silently whatever
-// happened.
+// and the run goes on, its failure named in the run's message.
 std::unique_ptr<BatchJob> RenameJob(std::vector<PlannedRename> plan,
                                     RenameFunction rename = MoveWithoutReplacing);
 

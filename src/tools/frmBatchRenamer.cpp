@@ -88,13 +88,14 @@ void frmBatchRenamer::Rename(bool keepExtension) {
     settings.startText = TypedBytes(txtStart->text());
     settings.keepExtension = keepExtension;
     settings.newExtension = TypedBytes(txtExtension->text());
-    // Failures are left where they happened: the run reports nothing and always ends the same way.
+    // A failed file keeps its old name and the run goes on; the failures are named at the end.
     const auto job =
         RenamerLogic::RenameJob(RenamerLogic::PlanRenames(List1->items().items(), settings));
     Shell& shell = Shell::instance();
-    shell.runBatch(*job, Batch::Rename);
+    const std::string failures = shell.runBatch(*job, Batch::Rename, Heading::Renaming);
     // Every entry leaves the work list, struck off here or failed alike.
     shell.emptyWorkListAfter(*job);
     emit shell.FilesChanged();
     unload();
+    shell.reportFailures(failures);
 }

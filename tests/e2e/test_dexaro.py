@@ -344,14 +344,18 @@ class ToolWindows(DexaroTest):
                 red, green, blue = screen.pixel(tool.x + tool.width // 2, tool.y + 2)
                 self.assertFalse(red == blue == 0 < green, f"{tool} is hidden")
 
-    def test_the_renamer_numbers_the_gathered_files(self):
+    def test_the_renamer_numbers_the_gathered_files_and_names_those_it_could_not(self):
         self.gather_all()
+        with open(os.path.join(self.work, "photo03.log"), "w") as f:
+            f.write("taken")
         self.open_tool("F4", "frmBatchRenamer")
         DESKTOP.key("Tab", "space", "Tab")  # Keep Extension, then the base text
         DESKTOP.type("photo")
         DESKTOP.key("alt+r")
-        wait_for(lambda: not self.program.has_window("frmBatchRenamer"), "the renamer to close")
-        self.assertEqual(self.ls(), ["photo01.txt", "photo02.TXT", "photo03.log", "target"])
+        self.box_says("There were errors in renaming your files: ", "c.log   File exists")
+        self.assertFalse(self.program.has_window("frmBatchRenamer"))
+        self.assertEqual(self.ls(), ["c.log", "photo01.txt", "photo02.TXT", "photo03.log",
+                                     "target"])
 
     def test_the_attributes_window_writes_the_record(self):
         self.click(self.main, self.first_row("File1"), double=True)

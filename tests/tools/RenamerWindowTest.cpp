@@ -14,9 +14,9 @@ protected:
     frmBatchRenamer* pressF4() { return openByKey<frmBatchRenamer>(Qt::Key_F4); }
 
     // Fills in a newly opened window (or the one given) and presses Rename: the window goes, the
-    // work list is emptied and nothing is said.
+    // work list is emptied and the failures, if any, are named in one message.
     void rename(const QString& base, const QString& start, const QString& extension,
-                frmBatchRenamer* renamer = nullptr) {
+                frmBatchRenamer* renamer = nullptr, const std::string& failures = {}) {
         renamer = renamer ? renamer : pressF4();
         ASSERT_TRUE(renamer);
         QPointer<frmBatchRenamer> watched(renamer);
@@ -29,7 +29,10 @@ protected:
         QTest::mouseClick(renamer->cmdRename, Qt::LeftButton);
         EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }));
         EXPECT_TRUE(workList().empty());
-        EXPECT_TRUE(messages->shown.empty());
+        EXPECT_EQ(messages->shown, failures.empty() ? std::vector<std::string>{}
+                                                    : std::vector<std::string>{
+                                                          Heading::Renaming + ("\r\n" + failures)});
+        messages->shown.clear();
     }
 
     // Each file (from, to): to holds what from held, and from is gone unless it is the same.
@@ -43,17 +46,19 @@ protected:
 
 } // namespace
 
-TEST_F(RenamerWindow, FailedRenamesUseUpTheirNumbersAndRefusedOrUnlistedFilesStayAllSilently) {
+TEST_F(RenamerWindow, FailedRenamesUseUpTheirNumbersAndAreNamedAndUnlistedFilesStay) {
     MakeFolder(dir / "sub"); // a new name "sub/N.." would succeed as a move
     WriteFile(dir / "N04.txt", "taken");
     gather({"a.txt"});
     form->List1->items().append(dir / "gone.txt");
     gather({"b.txt", "c.txt"});
-    rename("N", "1", "txt");
+    rename("N", "1", "txt", nullptr,
+           "     gone.txt   No such file or directory\r\n     c.txt   File exists\r\n");
     expectNames({{"a.txt", "N01.txt"}, {"b.txt", "N03.txt"}, {"c.txt", "c.txt"}});
     EXPECT_EQ(mainFiles(), (std::vector<std::string>{"c.txt", "N01.txt", "N03.txt", "N04.txt"}));
     gather({"d.txt"});
-    rename("sub/N", "1", "");
+    rename("sub/N", "1", "", nullptr,
+           "     d.txt   The new name would put the file into another folder\r\n");
     expectNames({{"d.txt", "d.txt"}});
     // A window opened on an empty work list renames nothing gathered later, yet ends the same.
     ASSERT_TRUE(pressF4());
