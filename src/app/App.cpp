@@ -7,11 +7,13 @@
 #include "tools/frmMoveByExtension.h"
 #include "tools/frmMoveFileByDate.h"
 #include "tools/frmSortByCriteria.h"
+#include "ui/WindowManagerWatch.h"
 #include "viewers/frmCMDS.h"
 #include "viewers/frmFileAttr.h"
 #include "viewers/frmPicture.h"
 #include "viewers/frmTextRead.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
 
@@ -39,6 +41,18 @@ App::App() : Shell(WindowTable()) {
                      QSize(size, size));
     QGuiApplication::setWindowIcon(icon);
     RegisterDesignedFaces();
+    connect(new WindowManagerWatch(this), &WindowManagerWatch::arrived, this,
+            &App::windowManagerArrived);
+}
+
+void App::windowManagerArrived() {
+    QWidget* target = QApplication::activeModalWidget();
+    if (!target)
+        target = QApplication::activeWindow();
+    if (!target || target == m_backForm)
+        target = form1();
+    if (target && target->isVisible())
+        target->activateWindow();
 }
 
 App::~App() {

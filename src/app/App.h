@@ -29,6 +29,10 @@ public:
     QWidget* ownerWindow() const override;
 
 private:
+    // Gives the keyboard back to the window that had it, or to the main window, once a window
+    // manager has started under the program and adopted its windows without it.
+    void windowManagerArrived();
+
     QPointer<frmBackForm> m_backForm;
     QPointer<Form1> m_form1;
 };

@@ -78,9 +78,10 @@ def _numbers(line):
 
 
 class Desktop:
-    """Xvfb with a window manager on a display of its own."""
+    """Xvfb with a window manager on a display of its own; with manager=False the manager is
+    started later, by start_manager."""
 
-    def __init__(self, wm, artifacts):
+    def __init__(self, wm, artifacts, manager=True):
         self.wm = wm
         self.artifacts = artifacts
         os.makedirs(artifacts, exist_ok=True)
@@ -91,6 +92,8 @@ class Desktop:
         self.logs = []
         try:
             self._start(wm, artifacts)
+            if manager:
+                self.start_manager()
         except BaseException:
             self.close()
             raise
@@ -122,12 +125,19 @@ class Desktop:
                         XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
         for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
             self.env.pop(name, None)
+
+    def start_manager(self, replace=False):
+        """Starts the window manager, with replace in the place of the one running."""
+        before = self._wm_check()
         # xfwm4 reads its settings over D-Bus; its compositor would make stacking depend on
         # timing, and real desktops differ on it anyway.
-        self._spawn({"openbox": ["openbox"],
-                     "xfwm4": ["dbus-run-session", "--", "env", "NO_AT_BRIDGE=1", "xfwm4",
-                               "--compositor=off"]}[wm], wm)
-        wait_for(self._wm_ready, f"{wm} to manage the screen", timeout=30)
+        command = {"openbox": ["openbox"],
+                   "xfwm4": ["dbus-run-session", "--", "env", "NO_AT_BRIDGE=1", "xfwm4",
+                             "--compositor=off"]}[self.wm]
+        self._spawn(command + (["--replace"] if replace else []),
+                    self.wm + ("-replacing" if replace else ""))
+        wait_for(lambda: self._wm_check() not in (None, before), f"{self.wm} to manage the screen",
+                 timeout=30)
 
     def _spawn(self, command, log_name, **kwargs):
         log = open(os.path.join(self.artifacts, log_name + ".log"), "wb")
@@ -138,9 +148,11 @@ class Desktop:
         self.processes.append(process)
         return process
 
-    def _wm_ready(self):
+    def _wm_check(self):
+        """The window by which the running window manager shows it is there; None before one."""
         root = self.xprop(["-root", "_NET_SUPPORTING_WM_CHECK"], ignore_errors=True)
-        return "window id" in root.get("_NET_SUPPORTING_WM_CHECK", "")
+        line = root.get("_NET_SUPPORTING_WM_CHECK", "")
+        return line.rsplit(" ", 1)[-1] if "window id" in line else None
 
     def close(self):
         for process in reversed(self.processes):

@@ -203,6 +203,33 @@ class StartUp(DexaroTest):
         self.assertEqual(self.program.exited(), 0)
 
 
+class LateWindowManager(unittest.TestCase):
+    """A session may start the program before its window manager, and a manager may be replaced
+    under it: the main window has to end up on top with the keyboard all the same."""
+
+    def test_a_manager_started_or_replaced_under_the_program_gives_the_main_window_the_keys(self):
+        desktop = Desktop(WM, os.path.join(ARTIFACTS, "late"), manager=False)
+        self.addCleanup(desktop.close)
+        folder = tempfile.mkdtemp(prefix="dx", dir="/tmp")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        program = Program(desktop, BINARY, folder, os.path.join(ARTIFACTS, "late", "dexaro.log"))
+        self.addCleanup(program.stop)
+        visible = ["xdotool", "search", "--onlyvisible", "--pid", str(program.pid)]
+        wait_for(lambda: len(desktop.run(visible, check=False).stdout.split()) >= 2,
+                 "both windows on the screen, unmanaged")
+        desktop.start_manager()
+        main, background = program.window("Form1"), program.window("frmBackForm")
+        wait_for(lambda: desktop.active_window() == main.id, "the main window active")
+        stack = desktop.stacking()
+        self.assertGreater(stack.index(main.id), stack.index(background.id))
+        desktop.start_manager(replace=True)
+        wait_for(lambda: main.id in desktop.stacking(), "the main window managed again")
+        desktop.screenshot(keep_as=os.path.join(ARTIFACTS, "late", "replaced.xwd"))
+        # Alt+E reaches the main window only if it has the keyboard.
+        desktop.key("alt+e")
+        self.assertEqual(program.exited(), 0)
+
+
 class FolderCommands(DexaroTest):
     files = {"work/a.txt": "a", "work/dup.txt": "d", "work/sub/a.txt": "other a"}
 
