@@ -3,8 +3,10 @@
 #include "Version.h"
 #include "core/Background.h"
 #include "mainwindow/Form1.h"
+#include "ui/ToolWindowBase.h"
 #include "ui/Twips.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPaintEvent>
@@ -21,6 +23,11 @@ frmBackForm::frmBackForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Fra
         "The background behind the main window, with the program's name and version."));
     // Every repaint draws every pixel itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        QWidget* window = now ? now->window() : nullptr;
+        if (window && (window == m_main || qobject_cast<ToolWindowBase*>(window)))
+            m_keyboard = window;
+    });
 }
 
 void frmBackForm::Form_Load() {
@@ -44,12 +51,16 @@ void frmBackForm::Form_Load() {
 
 void frmBackForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    // The background takes no keys, so it passes the keyboard on to the main window whenever it
-    // is made the active window: when the user clicks it, and when a window manager falls back to
-    // it after a tool window or a box closes (xfwm4 does), so the next key is never lost.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        if (m_main && m_main->isVisible())
-            m_main->activateWindow();
+    // The background takes no keys, so it passes the keyboard on whenever it is made the active
+    // window: when the user clicks it, and when a window manager falls back to it after a tool
+    // window or a box closes (xfwm4 does, also when the box's owner is a tool window that has
+    // just been asked to take the keyboard back), so the next key is never lost. It goes to the
+    // window that had it last, the main window or a tool window.
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
+    QWidget* target = m_keyboard && m_keyboard->isVisible() ? m_keyboard.data() : m_main.data();
+    if (target && target->isVisible())
+        target->activateWindow();
 }
 
 void frmBackForm::closeEvent(QCloseEvent* event) {

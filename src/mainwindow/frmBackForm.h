@@ -27,4 +27,6 @@ private:
     void PaintBackground(QPaintEvent* event);
 
     QPointer<Form1> m_main;
+    // The main window or tool window that last had the keyboard.
+    QPointer<QWidget> m_keyboard;
 };
