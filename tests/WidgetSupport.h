@@ -186,5 +186,5 @@ protected:
         form->File1->refresh();
     }
 
-    std::vector<std::string> mainFiles() const { return form->File1->items().items(); }
+    std::vector<std::string> mainFiles() const { return form->File1->names(); }
 };

@@ -39,27 +39,37 @@ KeptScroll::~KeptScroll() {
 }
 
 ListBox::ListBox(QWidget* parent) : QListView(parent), m_own(this), m_keys(new KeyAdapter(this)) {
-    attach(&m_own);
+    showModel(m_own);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     new FocusFrame(this);
-    // doubleClicked, not activated: activation also fires for Enter and, on some desktops, for a
-    // single click, and both mean something else here.
-    connect(this, &QAbstractItemView::doubleClicked, this, [this] { emit DblClick(); });
 }
 
 void ListBox::showModel(ByteListModel& model) {
+    m_model = &model;
     attach(&model);
 }
 
-void ListBox::attach(ByteListModel* model) {
-    m_model = model;
-    setModel(model);
-    // Every model comes with a selection model of its own.
+void ListBox::showRows(ByteRows& rows) {
+    m_model = nullptr;
+    attach(&rows);
+}
+
+void ListBox::attach(ByteRows* rows) {
+    m_rows = rows;
+    m_selected = QPersistentModelIndex();
+    setModel(rows);
+    // Every model comes with a selection model of its own. Rows coming or going around the
+    // selected entry move it without choosing another: that is no click.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!m_quiet && listIndex() >= 0)
+        const int row = listIndex();
+        const QPersistentModelIndex now(row >= 0 ? m_rows->index(row) : QModelIndex());
+        if (now == m_selected)
+            return;
+        m_selected = now;
+        if (!m_quiet && row >= 0)
             emit Click();
     });
 }
@@ -74,7 +84,7 @@ void ListBox::setListIndex(int index, bool quiet) {
     if (index < 0 || index >= count())
         clearSelection();
     else
-        selectionModel()->setCurrentIndex(m_model->index(index),
+        selectionModel()->setCurrentIndex(m_rows->index(index),
                                           QItemSelectionModel::ClearAndSelect);
     m_quiet = wasQuiet;
 }
@@ -83,10 +93,28 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
     // A click on the entry that is selected already changes no selection, but is a click all the
     // same.
     const QModelIndex at = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) {
+        m_firstPress = std::exchange(m_lastPress, {at, event->timestamp()});
+    }
     const bool again = at.isValid() && event->button() == Qt::LeftButton && at.row() == listIndex();
     QListView::mousePressEvent(event);
     if (again)
         emit Click();
+}
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A double-click belongs to the entry its first click pressed, even when rows came or went in
+    // between and the second press found another entry under the pointer. The second press,
+    // where the window system sends one, comes at the double-click's own time. Not activated:
+    // activation also fires for Enter and, on some desktops, for a single click, which mean
+    // something else here.
+    const Press& first = m_lastPress.time < event->timestamp() ? m_lastPress : m_firstPress;
+    if (event->button() != Qt::LeftButton || !first.entry.isValid())
+        return QListView::mouseDoubleClickEvent(event);
+    event->accept();
+    if (listIndex() != first.entry.row())
+        setListIndex(first.entry.row());
+    emit DblClick();
 }
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,

@@ -46,15 +46,15 @@ public:
     ByteListModel& items() { return *m_model; }
     const ByteListModel& items() const { return *m_model; }
     void showModel(ByteListModel& model);
-    int count() const { return m_model->count(); }
-    std::string item(int index) const { return m_model->item(index); }
+    int count() const { return m_rows->count(); }
+    std::string item(int index) const { return m_rows->item(index); }
 
     // The selected row, -1 when none is selected.
     int listIndex() const;
     // Selects index (none for -1). quiet selects without raising Click, as a refresh does.
     void setListIndex(int index, bool quiet = false);
     // The selected entry's text; empty when none is selected.
-    std::string selectedItem() const { return m_model->item(listIndex()); }
+    std::string selectedItem() const { return m_rows->item(listIndex()); }
 
     // Removes entry index; the ones behind it move up. When it was the selected one, no entry is
     // selected afterwards (a plain view would select its neighbour).
@@ -70,15 +70,28 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    // Shows rows that someone else fills (a folder's names): items() then has no list to give.
+    void showRows(ByteRows& rows);
 
 private:
-    void attach(ByteListModel* model);
+    void attach(ByteRows* rows);
 
     ByteListModel m_own;
     ByteListModel* m_model = nullptr;
+    ByteRows* m_rows = nullptr;
+    QPersistentModelIndex m_selected; // the entry last selected, wherever it has moved
+    // The last two presses of the left button: the entries they were on, wherever they have
+    // moved since, and when.
+    struct Press {
+        QPersistentModelIndex entry;
+        quint64 time = 0;
+    };
+    Press m_firstPress;
+    Press m_lastPress;
     KeyAdapter* m_keys;
     bool m_quiet = false;
 };

@@ -2,15 +2,15 @@
 
 #include "core/DisplayText.h"
 
-int ByteListModel::rowCount(const QModelIndex& parent) const {
+int ByteRows::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }
 
-QVariant ByteListModel::data(const QModelIndex& index, int role) const {
+QVariant ByteRows::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return DisplayText(m_items[static_cast<size_t>(index.row())]);
+        return DisplayText(item(index.row()));
     return {};
 }
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-// A list of byte strings (paths and names exactly as the file system gave them), shown as text.
-// Only the rows on screen are ever turned into text, so lists of 100,000 entries stay cheap.
-class ByteListModel : public QAbstractListModel {
+// Rows of byte strings (paths and names exactly as the file system gave them), shown as text.
+// Only the rows on screen are ever turned into text, so lists of a million entries stay cheap.
+class ByteRows : public QAbstractListModel {
     Q_OBJECT
 public:
     using QAbstractListModel::QAbstractListModel;
@@ -14,9 +14,19 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    int count() const { return static_cast<int>(m_items.size()); }
+    virtual int count() const = 0;
     // Empty text for an index outside the list, as a list control gives for -1.
-    std::string item(int index) const;
+    virtual std::string item(int index) const = 0;
+};
+
+// A list of byte strings that its owner fills.
+class ByteListModel : public ByteRows {
+    Q_OBJECT
+public:
+    using ByteRows::ByteRows;
+
+    int count() const override { return static_cast<int>(m_items.size()); }
+    std::string item(int index) const override;
     const std::vector<std::string>& items() const { return m_items; }
 
     void append(std::string item);

@@ -12,9 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-std::string FoldKey(const std::string& name) {
+std::string SortKey(const std::string& name) {
     bool ascii = true;
     std::string key(name);
     for (char& c : key) {
@@ -31,13 +29,19 @@ std::string FoldKey(const std::string& name) {
         .toStdString();
 }
 
-} // namespace
+bool NameBefore(const std::string& a, const std::string& b) {
+    if (a == b)
+        return false;
+    if (const int c = SortKey(a).compare(SortKey(b)))
+        return c < 0;
+    return a < b;
+}
 
-void SortNames(std::vector<std::string>& names) {
-    std::vector<std::string> keys;
+void SortNames(std::vector<std::string>& names, std::vector<std::string>& keys) {
+    keys.clear();
     keys.reserve(names.size());
     for (const auto& n : names)
-        keys.push_back(FoldKey(n));
+        keys.push_back(SortKey(n));
     std::vector<size_t> order(names.size());
     std::iota(order.begin(), order.end(), size_t{0});
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
@@ -46,10 +50,20 @@ void SortNames(std::vector<std::string>& names) {
         return names[a] < names[b];
     });
     std::vector<std::string> sorted;
+    std::vector<std::string> sortedKeys;
     sorted.reserve(names.size());
-    for (size_t i : order)
+    sortedKeys.reserve(names.size());
+    for (size_t i : order) {
         sorted.push_back(std::move(names[i]));
+        sortedKeys.push_back(std::move(keys[i]));
+    }
     names = std::move(sorted);
+    keys = std::move(sortedKeys);
+}
+
+void SortNames(std::vector<std::string>& names) {
+    std::vector<std::string> keys;
+    SortNames(names, keys);
 }
 
 bool IsFolder(const std::string& path) {

@@ -19,6 +19,12 @@ FolderListing ListFolder(const std::string& folder, ListWhat what = ListWhat::Bo
 // Case-insensitive order (ASCII letters folded, other text by Unicode case folding), ties broken
 // by the exact bytes so the order is total and stable between runs.
 void SortNames(std::vector<std::string>& names);
+// The same, keeping the key each name is ordered by (keys[i] for names[i]).
+void SortNames(std::vector<std::string>& names, std::vector<std::string>& keys);
+// What a name is ordered by, before its bytes.
+std::string SortKey(const std::string& name);
+// Whether a comes before b in that order.
+bool NameBefore(const std::string& a, const std::string& b);
 
 // The process's current folder; "/" when it cannot be told (it was removed, say).
 std::string CurrentFolderPath();

@@ -151,7 +151,19 @@ void Form1Commands::File1_KeyUp(int KeyCode, int Shift) {
     // Shift+Enter exactly: Enter alone, or with Ctrl or Alt as well, gathers nothing.
     if (KeyCode != ::KeyCode::Enter || Shift != ShiftState::Shift)
         return;
-    List1->items().append(m_main.CurrentFolder(), File1->items().items());
+    // A big folder still being read is gathered whole once it is listed.
+    if (File1->folder().listing()) {
+        const std::string folder = File1->path();
+        connect(
+            &File1->folder(), &FolderModel::listed, this,
+            [this, folder] {
+                if (File1->path() == folder)
+                    List1->items().append(m_main.CurrentFolder(), File1->names());
+            },
+            Qt::SingleShotConnection);
+        return;
+    }
+    List1->items().append(m_main.CurrentFolder(), File1->names());
 }
 
 void Form1Commands::List1_KeyPress(int KeyAscii) {

@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 TEST(DirListBox, NormaliseCleansPathsLexically) {
@@ -164,4 +166,39 @@ TEST(Lists, FirstKeyPicksAnEndAndEnterOpensAFolder) {
     QTest::keyClick(&folders, Qt::Key_Down);
     QTest::keyClick(&folders, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(folders.path(), base + "/sub/inner");
+}
+
+// Another program changes the folder every few milliseconds, above the entry the user
+// double-clicks: every double-click still takes that entry, however the rows moved in between.
+TEST(Lists, ADoubleClickSurvivesAWriterChangingTheFolder) {
+    TempDir dir;
+    for (int i = 0; i < 40; ++i)
+        WriteFile(dir / ("m" + std::to_string(100 + i)), "x");
+    FileListBox files;
+    ASSERT_TRUE(files.setPath(dir.path()));
+    files.resize(200, 300);
+    files.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&files));
+    std::atomic<bool> stop = false;
+    std::thread writer([&] {
+        for (int i = 0; !stop; ++i) {
+            WriteFile(dir / ("a" + std::to_string(100000 + i)), "x");
+            ::usleep(2000);
+        }
+    });
+    std::vector<std::string> taken;
+    QObject::connect(&files, &ListBox::DblClick, [&] { taken.push_back(files.selectedItem()); });
+    for (int i = 0; i < 10; ++i) {
+        const QModelIndex target = files.model()->index(files.folder().rowOf("m110"), 0);
+        files.scrollTo(target);
+        const QPoint at = files.visualRect(target).center();
+        QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, at);
+        QTest::qWait(30); // rows come and go between the two clicks
+        QTest::mouseDClick(files.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(files.viewport(), Qt::LeftButton, {}, at);
+        QTest::qWait(30);
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(taken, std::vector<std::string>(10, "m110"));
 }

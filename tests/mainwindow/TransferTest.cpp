@@ -53,7 +53,7 @@ TEST_F(Transfer, InsertInTheFolderListCopiesTheWholeWorkListHere) {
     EXPECT_TRUE(messages->shown.empty());
     EXPECT_EQ(entries().size(), 3u);
     // The file list was read again.
-    EXPECT_EQ(form->File1->items().items(), (std::vector<std::string>{"one.txt", "two.txt"}));
+    EXPECT_EQ(form->File1->names(), (std::vector<std::string>{"one.txt", "two.txt"}));
 }
 
 TEST_F(Transfer, LetterKeysOfTheWorkList) {
