@@ -99,8 +99,8 @@ void NameList::settle(std::size_t chunk) {
         std::vector<std::vector<std::string>> pieces;
         for (std::size_t at = 0; at < big.size(); at += kChunkMax / 2) {
             const auto from = big.begin() + static_cast<std::ptrdiff_t>(at);
-            const auto to = big.begin() + static_cast<std::ptrdiff_t>(
-                                              std::min(big.size(), at + kChunkMax / 2));
+            const auto to =
+                big.begin() + static_cast<std::ptrdiff_t>(std::min(big.size(), at + kChunkMax / 2));
             pieces.emplace_back(std::make_move_iterator(from), std::make_move_iterator(to));
         }
         m_chunks.erase(m_chunks.begin() + static_cast<std::ptrdiff_t>(chunk));

@@ -22,10 +22,9 @@ bool EventsUntil(const std::function<bool()>& done) {
 struct Changes {
     explicit Changes(QAbstractItemModel& model) {
         QObject::connect(&model, &QAbstractItemModel::modelReset, [this] { ++resets; });
-        QObject::connect(&model, &QAbstractItemModel::rowsInserted,
-                         [this](const QModelIndex&, int first, int last) {
-                             inserted += last - first + 1;
-                         });
+        QObject::connect(
+            &model, &QAbstractItemModel::rowsInserted,
+            [this](const QModelIndex&, int first, int last) { inserted += last - first + 1; });
         QObject::connect(&model, &QAbstractItemModel::rowsRemoved,
                          [this](const QModelIndex&, int first, int last) {
                              removed += last - first + 1;
