@@ -3,6 +3,7 @@
 #include "core/DirListing.h"
 #include "core/Module1.h"
 
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
@@ -21,9 +22,14 @@ constexpr std::size_t kFirstNames = 4096;
 // What changes the folder's names, and the folder itself going away.
 constexpr uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
                              IN_MOVE_SELF | IN_ONLYDIR;
-// Changes read in one turn of the event loop at most, so a writer that never stops leaves the
-// thread free in between.
+// Reads of the kernel's queue in one turn of the event loop at most, so a writer that never stops
+// leaves the thread free in between.
 constexpr int kReadsPerTurn = 4;
+// Changes wait this long to be applied, so a name made and renamed at once costs nothing and the
+// list lays its rows out once for many changes.
+constexpr int kSettleMs = 20;
+// Applying changes holds the thread this long at most before it lets other work in.
+constexpr qint64 kApplyBudgetMs = 8;
 
 // Whether an entry of the folder open as folderFd is a folder; links are followed, as the lists
 // show a link to a folder among the folders.
@@ -71,7 +77,10 @@ struct FolderModel::Listing {
     std::vector<std::string> added;
 };
 
-FolderModel::FolderModel(Show show, QObject* parent) : ByteRows(parent), m_show(show) {}
+FolderModel::FolderModel(Show show, QObject* parent) : ByteRows(parent), m_show(show) {
+    m_apply.setSingleShot(true);
+    connect(&m_apply, &QTimer::timeout, this, [this] { applyChanges(kApplyBudgetMs); });
+}
 
 FolderModel::~FolderModel() {
     stopListing();
@@ -244,7 +253,7 @@ void FolderModel::finishListing(int generation) {
         endInsertRows();
         i = end;
     }
-    applyChanges();
+    applyChanges(kApplyBudgetMs);
     emit listed();
 }
 
@@ -256,24 +265,25 @@ void FolderModel::refresh() {
             if (m_listing)
                 finishListing(m_listing->generation);
         }
-        readChanges();
-        applyChanges();
+        readChanges(0);
+        applyChanges(0);
     } while (m_worker.joinable());
 }
 
 void FolderModel::onReadable() {
-    for (int turn = 0; turn < kReadsPerTurn; ++turn)
-        readChanges();
-    if (!m_worker.joinable())
-        applyChanges();
+    readChanges(kReadsPerTurn);
+    if (!m_worker.joinable() && !m_apply.isActive())
+        m_apply.start(kSettleMs);
 }
 
-void FolderModel::readChanges() {
+void FolderModel::readChanges(int reads) {
     if (!m_inotify.valid())
         return;
     alignas(inotify_event) char buffer[16384];
     ssize_t got;
-    while ((got = ::read(m_inotify.get(), buffer, sizeof buffer)) > 0) {
+    for (int read = 0;
+         (reads == 0 || read < reads) && (got = ::read(m_inotify.get(), buffer, sizeof buffer)) > 0;
+         ++read) {
         for (ssize_t at = 0; at < got;) {
             inotify_event event;
             std::memcpy(&event, buffer + at, sizeof event);
@@ -293,9 +303,10 @@ void FolderModel::readChanges() {
     }
 }
 
-void FolderModel::applyChanges() {
+void FolderModel::applyChanges(qint64 budgetMs) {
     if (m_worker.joinable())
         return;
+    m_apply.stop();
     if (m_overflow) {
         // Too many changes to hear of one by one: read the folder again, all of it.
         m_overflow = false;
@@ -307,10 +318,15 @@ void FolderModel::applyChanges() {
             ::close(fd);
         return;
     }
-    const std::set<std::string> changed = std::move(m_changed);
-    m_changed.clear();
-    for (const std::string& name : changed)
-        apply(name);
+    QElapsedTimer spent;
+    spent.start();
+    while (!m_changed.empty()) {
+        if (budgetMs > 0 && spent.elapsed() >= budgetMs) {
+            m_apply.start(0); // the rest in the next turn
+            return;
+        }
+        apply(m_changed.extract(m_changed.begin()).value());
+    }
 }
 
 void FolderModel::apply(const std::string& name) {

@@ -4,6 +4,7 @@
 #include "core/NameList.h"
 #include "core/UniqueFd.h"
 
+#include <QTimer>
 #include <atomic>
 #include <memory>
 #include <set>
@@ -54,8 +55,10 @@ private:
     void finishListing(int generation);
     void stopListing();
     void onReadable();
-    void readChanges();
-    void applyChanges();
+    // Reads at most reads times (0: until the queue is empty).
+    void readChanges(int reads);
+    // Applies the changes read, for budgetMs at most (0: all of them).
+    void applyChanges(qint64 budgetMs);
     void apply(const std::string& name);
 
     const Show m_show;
@@ -68,6 +71,7 @@ private:
     // Names changed while a listing runs, applied once it is in; the listing reads the list.
     std::set<std::string> m_changed;
     bool m_overflow = false;
+    QTimer m_apply;
     std::shared_ptr<Listing> m_listing;
     std::thread m_worker;
     int m_generation = 0;

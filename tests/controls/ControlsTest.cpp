@@ -40,6 +40,11 @@ TEST(DirListing, SortsWithoutCaseAndSplitsFoldersFromTheRest) {
                                                        "\xc3\xa9"
                                                        "a",
                                                        "\xc3\x89t\xc3\xa9", "\xff"}));
+    // The order one name at a time is the same, as a list that inserts names relies on.
+    for (std::size_t i = 1; i < listing.files.size(); ++i)
+        EXPECT_TRUE(NameBefore(listing.files[i - 1], listing.files[i]) &&
+                    !NameBefore(listing.files[i], listing.files[i - 1]))
+            << listing.files[i];
     EXPECT_EQ(ListFolder(dir / "missing").result.code, ENOENT);
 }
 
