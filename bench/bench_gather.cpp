@@ -11,6 +11,7 @@
 #include "mainwindow/Form1.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 
 using namespace bench;
@@ -43,6 +44,11 @@ int main(int argc, char** argv) {
             form->Dir1->setPath(folder); // lists the folder in the folder and file lists
             QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::ShiftModifier);
             QApplication::sendEvent(form->File1, &release);
+            // A big folder is gathered once its listing, off this thread, is in.
+            QElapsedTimer waited;
+            waited.start();
+            while (form->List1->count() != files && waited.elapsed() < 60000)
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
             // Responsive again: everything pending handled and the window painted.
             form->repaint();
             QApplication::processEvents();
