@@ -1,6 +1,7 @@
 #include "core/ByteListModel.h"
 
 #include "core/DisplayText.h"
+#include "core/NameList.h"
 
 int ByteRows::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
@@ -37,6 +38,15 @@ void ByteListModel::append(const std::string& prefix, const std::vector<std::str
     m_items.reserve(m_items.size() + names.size());
     for (const auto& name : names)
         m_items.push_back(prefix + name);
+    endInsertRows();
+}
+
+void ByteListModel::append(const std::string& prefix, const NameList& names) {
+    if (names.empty())
+        return;
+    beginInsertRows({}, count(), count() + static_cast<int>(names.size()) - 1);
+    m_items.reserve(m_items.size() + names.size());
+    names.forEach([&](const std::string& name) { m_items.push_back(prefix + name); });
     endInsertRows();
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class NameList;
+
 // Rows of byte strings (paths and names exactly as the file system gave them), shown as text.
 // Only the rows on screen are ever turned into text, so lists of a million entries stay cheap.
 class ByteRows : public QAbstractListModel {
@@ -33,6 +35,7 @@ public:
     // Appends in one model change, however many there are.
     void append(const std::vector<std::string>& items);
     void append(const std::string& prefix, const std::vector<std::string>& names);
+    void append(const std::string& prefix, const NameList& names);
     void removeAt(int index);
     void clear();
     void setItems(std::vector<std::string> items);

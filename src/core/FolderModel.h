@@ -42,7 +42,8 @@ public:
 
     // The row of name, -1 when it is not listed.
     int rowOf(const std::string& name) const;
-    // Every name in list order, copied.
+    // Every name in list order.
+    const NameList& list() const { return m_names; }
     std::vector<std::string> names() const { return m_names.toVector(); }
 
 signals:

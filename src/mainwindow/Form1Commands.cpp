@@ -151,19 +151,16 @@ void Form1Commands::File1_KeyUp(int KeyCode, int Shift) {
     // Shift+Enter exactly: Enter alone, or with Ctrl or Alt as well, gathers nothing.
     if (KeyCode != ::KeyCode::Enter || Shift != ShiftState::Shift)
         return;
+    const std::string folder = File1->path();
+    const auto gather = [this, folder] {
+        if (File1->path() == folder)
+            List1->items().append(m_main.CurrentFolder(), File1->folder().list());
+    };
     // A big folder still being read is gathered whole once it is listed.
-    if (File1->folder().listing()) {
-        const std::string folder = File1->path();
-        connect(
-            &File1->folder(), &FolderModel::listed, this,
-            [this, folder] {
-                if (File1->path() == folder)
-                    List1->items().append(m_main.CurrentFolder(), File1->names());
-            },
-            Qt::SingleShotConnection);
-        return;
-    }
-    List1->items().append(m_main.CurrentFolder(), File1->names());
+    if (File1->folder().listing())
+        connect(&File1->folder(), &FolderModel::listed, this, gather, Qt::SingleShotConnection);
+    else
+        gather();
 }
 
 void Form1Commands::List1_KeyPress(int KeyAscii) {
