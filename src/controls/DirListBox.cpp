@@ -3,9 +3,9 @@
 #include "controls/FocusFrame.h"
 #include "controls/KeyAdapter.h"
 #include "controls/ListBox.h"
-#include "core/DirListing.h"
 #include "core/DisplayText.h"
 #include "core/FolderMemory.h"
+#include "core/FolderModel.h"
 #include "core/Module1.h"
 
 #include <QAbstractListModel>
@@ -17,13 +17,6 @@
 namespace {
 
 constexpr int LevelRole = Qt::UserRole + 1;
-
-struct DirRow {
-    std::string path;
-    std::string name;
-    int level;
-    bool open; // an ancestor or the current folder
-};
 
 class IndentDelegate : public QStyledItemDelegate {
 public:
@@ -44,36 +37,80 @@ private:
 
 } // namespace
 
+// The path's folders from "/" down, then the rows of the current folder's model below them: its
+// changes pass through as rows moved down by the path's length.
 class DirListModel : public QAbstractListModel {
 public:
-    using QAbstractListModel::QAbstractListModel;
-    std::vector<DirRow> rows;
+    explicit DirListModel(QObject* parent)
+        : QAbstractListModel(parent), inside(FolderModel::Show::Folders, this) {
+        const auto moved = [this](int row) { return row + static_cast<int>(path.size()); };
+        connect(&inside, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                [this, moved](const QModelIndex&, int first, int last) {
+                    beginInsertRows({}, moved(first), moved(last));
+                });
+        connect(&inside, &QAbstractItemModel::rowsInserted, this, [this] { endInsertRows(); });
+        connect(&inside, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                [this, moved](const QModelIndex&, int first, int last) {
+                    beginRemoveRows({}, moved(first), moved(last));
+                });
+        connect(&inside, &QAbstractItemModel::rowsRemoved, this, [this] { endRemoveRows(); });
+    }
+
+    std::vector<std::string> path; // "/" and then each folder's full path
+    FolderModel inside;
 
     int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : static_cast<int>(rows.size());
+        return parent.isValid() ? 0 : static_cast<int>(path.size()) + inside.count();
+    }
+    // The full path of a row, empty outside the list.
+    std::string entryPath(int row) const {
+        if (row < 0 || row >= rowCount({}))
+            return {};
+        if (row < static_cast<int>(path.size()))
+            return path[static_cast<std::size_t>(row)];
+        return Module1::WithClosingSlash(path.back()) +
+               inside.item(row - static_cast<int>(path.size()));
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= static_cast<int>(rows.size()))
+        if (!index.isValid() || index.row() >= rowCount({}))
             return {};
-        const DirRow& row = rows[static_cast<size_t>(index.row())];
+        const auto row = static_cast<std::size_t>(index.row());
+        const bool open = row < path.size();
         switch (role) {
-        case Qt::DisplayRole:
-            return DisplayText(row.name);
+        case Qt::DisplayRole: {
+            if (!open)
+                return DisplayText(inside.item(index.row() - static_cast<int>(path.size())));
+            const std::string& folder = path[row];
+            return DisplayText(row == 0 ? folder : folder.substr(folder.rfind('/') + 1));
+        }
         case Qt::ToolTipRole:
-            return DisplayText(row.path);
+            return DisplayText(entryPath(index.row()));
         case Qt::DecorationRole:
-            return QApplication::style()->standardIcon(row.open ? QStyle::SP_DirOpenIcon
-                                                                : QStyle::SP_DirClosedIcon);
+            return QApplication::style()->standardIcon(open ? QStyle::SP_DirOpenIcon
+                                                            : QStyle::SP_DirClosedIcon);
         case LevelRole:
-            return row.level;
+            return static_cast<int>(std::min(row, path.size()));
         default:
             return {};
         }
     }
-    void reset(std::vector<DirRow> newRows) {
-        beginResetModel();
-        rows = std::move(newRows);
-        endResetModel();
+    // The path rows of folder, by rows: the old ones out, the new ones in.
+    void showPath(const std::string& folder) {
+        if (!path.empty()) {
+            beginRemoveRows({}, 0, static_cast<int>(path.size()) - 1);
+            path.clear();
+            endRemoveRows();
+        }
+        std::vector<std::string> rows{"/"};
+        for (std::size_t end = folder.find('/', 1); folder.size() > 1;
+             end = folder.find('/', end + 1)) {
+            rows.push_back(folder.substr(0, end));
+            if (end == std::string::npos)
+                break;
+        }
+        beginInsertRows({}, 0, static_cast<int>(rows.size()) - 1);
+        path = std::move(rows);
+        endInsertRows();
     }
 };
 
@@ -89,7 +126,6 @@ DirListBox::DirListBox(QWidget* parent)
     // one in keyPressEvent, without modifiers).
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { setPath(entryPath(index.row())); });
-    connect(&m_watch, &FolderWatch::due, this, &DirListBox::refresh);
 }
 
 DirListBox::~DirListBox() = default;
@@ -122,17 +158,16 @@ std::string DirListBox::normalise(const std::string& folder) {
 
 bool DirListBox::setPath(const std::string& folder) {
     const std::string target = normalise(folder);
-    if (target.empty())
+    if (target.empty() || !m_model->inside.setFolder(target))
         return false;
-    // Watched before it is read, so no change falls between the two.
-    m_watch.watch(target);
-    FolderListing listing = ListFolder(target, ListWhat::Folders);
-    if (!listing.result) {
-        m_watch.watch(m_path);
-        return false;
-    }
     const bool changed = target != m_path;
-    rebuild(target, std::move(listing.folders));
+    m_path = target;
+    m_model->showPath(target);
+    const QModelIndex current = m_model->index(static_cast<int>(m_model->path.size()) - 1);
+    setCurrentIndex(current);
+    // Show the path from the top, as far as the current folder leaves room for it.
+    scrollToTop();
+    scrollTo(current, QAbstractItemView::EnsureVisible);
     if (m_memory)
         m_memory->remember(target);
     if (changed)
@@ -148,20 +183,7 @@ bool DirListBox::setDrive(const std::string& mountPoint) {
 }
 
 void DirListBox::refresh() {
-    const FolderWatch::Reading reading(m_watch);
-    FolderListing listing = ListFolder(m_path, ListWhat::Folders);
-    if (!listing.result)
-        return;
-    const QModelIndexList chosen = selectionModel()->selectedIndexes();
-    const std::string selected = chosen.isEmpty() ? std::string() : entryPath(chosen.first().row());
-    const KeptScroll scroll(*this);
-    rebuild(m_path, std::move(listing.folders));
-    for (int row = 0; row < count(); ++row) {
-        if (entryPath(row) == selected) {
-            setCurrentIndex(m_model->index(row));
-            break;
-        }
-    }
+    m_model->inside.refresh();
 }
 
 QItemSelectionModel::SelectionFlags DirListBox::selectionCommand(const QModelIndex& index,
@@ -188,34 +210,9 @@ void DirListBox::keyPressEvent(QKeyEvent* event) {
 }
 
 int DirListBox::count() const {
-    return static_cast<int>(m_model->rows.size());
+    return m_model->rowCount({});
 }
 
 std::string DirListBox::entryPath(int index) const {
-    if (index < 0 || index >= count())
-        return {};
-    return m_model->rows[static_cast<size_t>(index)].path;
-}
-
-void DirListBox::rebuild(const std::string& folder, std::vector<std::string> subfolders) {
-    std::vector<DirRow> rows;
-    rows.push_back({"/", "/", 0, true});
-    size_t start = 1;
-    while (start < folder.size()) {
-        const size_t end = folder.find('/', start);
-        const size_t stop = end == std::string::npos ? folder.size() : end;
-        rows.push_back({folder.substr(0, stop), folder.substr(start, stop - start),
-                        static_cast<int>(rows.size()), true});
-        start = stop + 1;
-    }
-    const int current = static_cast<int>(rows.size()) - 1;
-    const std::string prefix = Module1::WithClosingSlash(folder);
-    for (auto& name : subfolders)
-        rows.push_back({prefix + name, std::move(name), current + 1, false});
-    m_path = folder;
-    m_model->reset(std::move(rows));
-    setCurrentIndex(m_model->index(current));
-    // Show the path from the top, as far as the current folder leaves room for it.
-    scrollToTop();
-    scrollTo(m_model->index(current), QAbstractItemView::EnsureVisible);
+    return m_model->entryPath(index);
 }

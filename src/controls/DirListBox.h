@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/FolderWatch.h"
-
 #include <QListView>
 #include <string>
 #include <vector>
@@ -31,8 +29,9 @@ public:
     // Where every folder the list shows is noted and setDrive looks; shared by all folder lists
     // of the program, owned by the application.
     void setMemory(FolderMemory* memory) { m_memory = memory; }
-    // Reads the folders inside the current one again; the path, the highlighted entry (when
-    // still there) and the scroll position stay, and Change is not raised.
+    // Brings the folders inside the current one up to date with every change made so far; the
+    // path, the highlighted entry (when still there) and the scroll position stay, and Change is
+    // not raised.
     void refresh();
 
     int count() const;
@@ -54,11 +53,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void rebuild(const std::string& folder, std::vector<std::string> subfolders);
-
     DirListModel* m_model;
     KeyAdapter* m_keys;
     std::string m_path;
     FolderMemory* m_memory = nullptr;
-    FolderWatch m_watch;
 };

@@ -84,37 +84,6 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-FolderListing ListFolder(const std::string& folder, ListWhat what) {
-    FolderListing out;
-    UniqueFd opened(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    DIR* dir = opened.valid() ? ::fdopendir(opened.get()) : nullptr;
-    if (!dir) {
-        out.result = Result::fromErrno(errno);
-        return out;
-    }
-    const int fd = opened.release(); // closedir closes it
-    const bool wantFolders = static_cast<int>(what) & static_cast<int>(ListWhat::Folders);
-    const bool wantFiles = static_cast<int>(what) & static_cast<int>(ListWhat::Files);
-    errno = 0;
-    while (dirent* e = ::readdir(dir)) {
-        const char* name = e->d_name;
-        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-            continue;
-        bool isFolder = e->d_type == DT_DIR;
-        // Links and file systems that give no type need a look at the target.
-        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
-            struct stat st;
-            isFolder = ::fstatat(fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (isFolder ? wantFolders : wantFiles)
-            (isFolder ? out.folders : out.files).emplace_back(name);
-    }
-    ::closedir(dir);
-    SortNames(out.folders);
-    SortNames(out.files);
-    return out;
-}
-
 std::string CurrentFolderPath() {
     std::string buffer(4096, '\0');
     while (!::getcwd(buffer.data(), buffer.size())) {

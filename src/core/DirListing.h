@@ -1,20 +1,7 @@
 #pragma once
 
-#include "core/Result.h"
-
 #include <string>
 #include <vector>
-
-// The names in one folder, as the file system's bytes, sorted case-insensitively.
-struct FolderListing {
-    std::vector<std::string> folders; // folders and links to folders; "." and ".." left out
-    std::vector<std::string> files;   // everything else, dot files included
-    Result result;                    // a failure when the folder could not be read
-};
-
-enum class ListWhat { Folders = 1, Files = 2, Both = 3 };
-
-FolderListing ListFolder(const std::string& folder, ListWhat what = ListWhat::Both);
 
 // Case-insensitive order (ASCII letters folded, other text by Unicode case folding), ties broken
 // by the exact bytes so the order is total and stable between runs.
