@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <numeric>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 std::string SortKey(const std::string& name) {
@@ -50,33 +51,42 @@ bool NameBefore(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-void SortNames(std::vector<std::string>& names, std::vector<std::string>& keys) {
-    keys.clear();
-    keys.reserve(names.size());
-    for (const auto& n : names)
-        keys.push_back(SortKey(n));
-    std::vector<size_t> order(names.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        if (int c = keys[a].compare(keys[b]))
-            return c < 0;
-        return names[a] < names[b];
-    });
-    std::vector<std::string> sorted;
-    std::vector<std::string> sortedKeys;
-    sorted.reserve(names.size());
-    sortedKeys.reserve(names.size());
-    for (size_t i : order) {
-        sorted.push_back(std::move(names[i]));
-        sortedKeys.push_back(std::move(keys[i]));
-    }
-    names = std::move(sorted);
-    keys = std::move(sortedKeys);
-}
-
 void SortNames(std::vector<std::string>& names) {
-    std::vector<std::string> keys;
-    SortNames(names, keys);
+    // Each key sorts beside its row number, so a comparison reads one place in memory rather than
+    // two far apart: for a million names that is most of the time a sort takes.
+    struct Keyed {
+        std::string key;
+        std::uint32_t row;
+    };
+    const auto before = [&](const Keyed& a, const Keyed& b) {
+        if (const int c = a.key.compare(b.key))
+            return c < 0;
+        return names[a.row] < names[b.row];
+    };
+    std::vector<Keyed> order(names.size());
+    const auto sortRows = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i)
+            order[i] = {SortKey(names[i]), static_cast<std::uint32_t>(i)};
+        std::sort(order.begin() + static_cast<std::ptrdiff_t>(from),
+                  order.begin() + static_cast<std::ptrdiff_t>(to), before);
+    };
+    // A big folder sorts in two halves at once, then merges them.
+    constexpr std::size_t kHalves = 1 << 16;
+    if (names.size() >= kHalves && std::thread::hardware_concurrency() > 1) {
+        const std::size_t half = names.size() / 2;
+        std::thread first([&] { sortRows(0, half); });
+        sortRows(half, names.size());
+        first.join();
+        std::inplace_merge(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(half),
+                           order.end(), before);
+    } else {
+        sortRows(0, names.size());
+    }
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const Keyed& keyed : order)
+        sorted.push_back(std::move(names[keyed.row]));
+    names = std::move(sorted);
 }
 
 bool IsFolder(const std::string& path) {

@@ -6,8 +6,6 @@
 // Case-insensitive order (ASCII letters folded, other text by Unicode case folding), ties broken
 // by the exact bytes so the order is total and stable between runs.
 void SortNames(std::vector<std::string>& names);
-// The same, keeping the key each name is ordered by (keys[i] for names[i]).
-void SortNames(std::vector<std::string>& names, std::vector<std::string>& keys);
 // What a name is ordered by, before its bytes.
 std::string SortKey(const std::string& name);
 // Whether a comes before b in that order.

@@ -1,6 +1,7 @@
 #include "core/FolderModel.h"
 
 #include "core/DirListing.h"
+#include "core/FreedMemory.h"
 #include "core/Module1.h"
 
 #include <QElapsedTimer>
@@ -19,6 +20,8 @@ namespace {
 // Names read at once on this thread: a folder this small is shown whole on return, and a bigger
 // one shows this many at once while the rest is read.
 constexpr std::size_t kFirstNames = 4096;
+// Names added at once beyond which the memory their adding took and freed is given back.
+constexpr std::size_t kBigChange = 1 << 16;
 // What changes the folder's names, and the folder itself going away.
 constexpr uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
                              IN_MOVE_SELF | IN_ONLYDIR;
@@ -42,12 +45,13 @@ bool IsFolderEntry(int folderFd, const char* name, unsigned char type) {
     return ::fstatat(folderFd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Reads names of the kind wanted from dir until limit of them (0: no limit) or the end; false at
-// the end of the folder.
+// Reads names of the kind wanted from dir, limit entries of any kind at most (0: no limit); false
+// at the end of the folder. The limit counts entries, so a folder of files costs the folder list
+// no more than the file list.
 bool ReadNames(DIR* dir, bool folders, std::size_t limit, std::vector<std::string>& names,
                const std::atomic<bool>* stop = nullptr) {
     const int fd = ::dirfd(dir);
-    while (limit == 0 || names.size() < limit) {
+    for (std::size_t read = 0; limit == 0 || read < limit; ++read) {
         if (stop && stop->load(std::memory_order_relaxed))
             return true;
         const dirent* e = ::readdir(dir);
@@ -167,31 +171,22 @@ void FolderModel::startListing(void* opened, bool whole) {
         ::closedir(dir);
         if (listing->stop)
             return;
-        std::vector<std::string> keys;
-        SortNames(read, keys);
+        SortNames(read);
         // Merged with the list as it stands: a continued listing adds to it, a whole one replaces
         // it, both by rows.
         std::vector<std::size_t> gone, at;
         std::vector<std::string> added;
+        at.reserve(read.size());
+        added.reserve(read.size());
         std::size_t row = 0, next = 0, finished = 0;
         const std::size_t listed = m_names.size();
-        std::string key;
-        std::size_t keyRow = listed;
-        const auto before = [&](std::size_t listedRow, std::size_t readRow) {
-            if (keyRow != listedRow) {
-                key = SortKey(m_names.at(listedRow));
-                keyRow = listedRow;
-            }
-            if (const int c = key.compare(keys[readRow]))
-                return c < 0;
-            return m_names.at(listedRow) < read[readRow];
-        };
         while (row < listed || next < read.size()) {
             if (listing->stop)
                 return;
             if (next < read.size() && row < listed && m_names.at(row) == read[next]) {
                 ++row, ++next, ++finished;
-            } else if (next == read.size() || (row < listed && before(row, next))) {
+            } else if (next == read.size() ||
+                       (row < listed && NameBefore(m_names.at(row), read[next]))) {
                 if (whole)
                     gone.push_back(row);
                 else
@@ -252,6 +247,11 @@ void FolderModel::finishListing(int generation) {
                        listing->added.begin() + static_cast<std::ptrdiff_t>(end));
         endInsertRows();
         i = end;
+    }
+    // The listing's sorting took many times what the names keep.
+    if (listing->added.size() > kBigChange) {
+        listing->added = {};
+        GiveBackFreedMemory();
     }
     applyChanges(kApplyBudgetMs);
     emit listed();

@@ -1,4 +1,5 @@
 #include "core/FolderModel.h"
+#include "core/ByteListModel.h"
 
 #include "TestSupport.h"
 
@@ -114,4 +115,36 @@ TEST(FolderModel, ABigFolderFillsInByRowsAndAnOverflowReadsItAgain) {
     EXPECT_EQ(files.names(), Names{"g made meanwhile"});
     EXPECT_LE(changed.removals - removalsBefore, 2);
     EXPECT_EQ(changed.resets, 0);
+}
+
+// The work list keeps each folder part once and the names in one block: entries removed at
+// random, the block given back and single paths appended between runs all keep every path exact.
+TEST(ByteListModel, KeepsEveryPathExactThroughRemovalsAndTheBlocksRepacking) {
+    ByteListModel list;
+    std::vector<std::string> expected;
+    Names names;
+    for (int i = 0; i < 3000; ++i)
+        names.push_back("name " + std::to_string(i));
+    list.append("/a/", names);
+    list.append(std::string("no folder"));
+    list.append(std::vector<std::string>{"/b/c", "/b/d", "/"});
+    list.append("/e/", names);
+    for (const auto& name : names)
+        expected.push_back("/a/" + name);
+    expected.insert(expected.end(), {"no folder", "/b/c", "/b/d", "/"});
+    for (const auto& name : names)
+        expected.push_back("/e/" + name);
+    ASSERT_EQ(list.items(), expected);
+    // Two of every three entries out, from the end, past the point where the block is repacked.
+    for (int i = list.count() - 1; i >= 0; --i) {
+        if (i % 3 == 0)
+            continue;
+        list.removeAt(i);
+        expected.erase(expected.begin() + i);
+    }
+    list.append(std::string("/f/last"));
+    expected.push_back("/f/last");
+    EXPECT_EQ(list.items(), expected);
+    EXPECT_EQ(list.item(list.count() - 1), "/f/last");
+    EXPECT_EQ(list.item(list.count()), "");
 }
