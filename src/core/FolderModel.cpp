@@ -11,7 +11,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 
@@ -74,8 +73,6 @@ bool ReadNames(DIR* dir, bool folders, std::size_t limit, std::vector<std::strin
 struct FolderModel::Listing {
     std::atomic<bool> stop{false};
     int generation = 0;
-    std::mutex lock;
-    bool done = false;
     std::vector<std::size_t> gone; // rows of the list, ascending
     std::vector<std::size_t> at;   // rows in the finished list, ascending
     std::vector<std::string> added;
@@ -197,13 +194,10 @@ void FolderModel::startListing(void* opened, bool whole) {
                 added.push_back(std::move(read[next++]));
             }
         }
-        {
-            const std::lock_guard<std::mutex> hold(listing->lock);
-            listing->gone = std::move(gone);
-            listing->at = std::move(at);
-            listing->added = std::move(added);
-            listing->done = true;
-        }
+        // The model reads them only once it has joined this thread.
+        listing->gone = std::move(gone);
+        listing->at = std::move(at);
+        listing->added = std::move(added);
         const int generation = listing->generation;
         QMetaObject::invokeMethod(
             this, [this, generation] { finishListing(generation); }, Qt::QueuedConnection);

@@ -259,7 +259,7 @@ void Form1Commands::Undo() {
         if (listed.insert(entry).second)
             entries.push_back(entry);
     }
-    shell.workList().setItems(std::move(entries));
+    shell.workList().setItems(entries);
     RefreshLists();
     shell.reportFailures(failures);
 }

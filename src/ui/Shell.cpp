@@ -113,5 +113,5 @@ void Shell::emptyWorkListAfter(const BatchJob& job) {
         else
             kept.push_back(entry);
     }
-    m_workList.setItems(std::move(kept));
+    m_workList.setItems(kept);
 }
