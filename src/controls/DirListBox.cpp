@@ -115,11 +115,10 @@ public:
 };
 
 DirListBox::DirListBox(QWidget* parent)
-    : QListView(parent), m_model(new DirListModel(this)), m_keys(new KeyAdapter(this)) {
+    : RowView(parent), m_model(new DirListModel(this)), m_keys(new KeyAdapter(this)) {
     setModel(m_model);
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     new FocusFrame(this);
     // doubleClicked, not activated: single-click activation must not open a folder (Enter opens
@@ -188,14 +187,14 @@ void DirListBox::refresh() {
 
 QItemSelectionModel::SelectionFlags DirListBox::selectionCommand(const QModelIndex& index,
                                                                  const QEvent* event) const {
-    return KeepingTheSelection(QListView::selectionCommand(index, event), index);
+    return KeepingTheSelection(RowView::selectionCommand(index, event), index);
 }
 
 QModelIndex DirListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     if (action != MoveNext && action != MovePrevious)
         if (const QModelIndex first = FirstPick(*this, action == MoveEnd); first.isValid())
             return first;
-    return QListView::moveCursor(action, modifiers);
+    return RowView::moveCursor(action, modifiers);
 }
 
 void DirListBox::keyPressEvent(QKeyEvent* event) {
@@ -206,7 +205,7 @@ void DirListBox::keyPressEvent(QKeyEvent* event) {
             setPath(entryPath(at.row()));
         return;
     }
-    QListView::keyPressEvent(event);
+    RowView::keyPressEvent(event);
 }
 
 int DirListBox::count() const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QListView>
+#include "controls/RowView.h"
 #include <string>
 #include <vector>
 
@@ -12,7 +12,7 @@ class FolderMemory;
 // Double-clicking an entry or Enter opens it; a single click or an arrow key only highlights it. It
 // follows the current folder: folders other programs make, remove or rename in it show without
 // being asked for.
-class DirListBox : public QListView {
+class DirListBox : public RowView {
     Q_OBJECT
 public:
     explicit DirListBox(QWidget* parent = nullptr);

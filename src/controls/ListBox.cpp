@@ -38,10 +38,9 @@ KeptScroll::~KeptScroll() {
     m_view.horizontalScrollBar()->setValue(m_left);
 }
 
-ListBox::ListBox(QWidget* parent) : QListView(parent), m_own(this), m_keys(new KeyAdapter(this)) {
+ListBox::ListBox(QWidget* parent) : RowView(parent), m_own(this), m_keys(new KeyAdapter(this)) {
     showModel(m_own);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     new FocusFrame(this);
@@ -97,7 +96,7 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
         m_firstPress = std::exchange(m_lastPress, {at, event->timestamp()});
     }
     const bool again = at.isValid() && event->button() == Qt::LeftButton && at.row() == listIndex();
-    QListView::mousePressEvent(event);
+    RowView::mousePressEvent(event);
     if (again)
         emit Click();
 }
@@ -110,7 +109,7 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     // something else here.
     const Press& first = m_lastPress.time < event->timestamp() ? m_lastPress : m_firstPress;
     if (event->button() != Qt::LeftButton || !first.entry.isValid())
-        return QListView::mouseDoubleClickEvent(event);
+        return RowView::mouseDoubleClickEvent(event);
     event->accept();
     if (listIndex() != first.entry.row())
         setListIndex(first.entry.row());
@@ -119,7 +118,7 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
                                                               const QEvent* event) const {
-    return KeepingTheSelection(QListView::selectionCommand(index, event), index);
+    return KeepingTheSelection(RowView::selectionCommand(index, event), index);
 }
 
 QModelIndex ListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
@@ -127,7 +126,7 @@ QModelIndex ListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
     if (action != MoveNext && action != MovePrevious)
         if (const QModelIndex first = FirstPick(*this, action == MoveEnd); first.isValid())
             return first;
-    return QListView::moveCursor(action, modifiers);
+    return RowView::moveCursor(action, modifiers);
 }
 
 void ListBox::removeItem(int index) {

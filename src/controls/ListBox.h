@@ -2,7 +2,7 @@
 
 #include "core/ByteListModel.h"
 
-#include <QListView>
+#include "controls/RowView.h"
 
 class KeyAdapter;
 
@@ -36,7 +36,7 @@ private:
 // A single-selection list of byte strings with the events the windows handle: Click when the
 // user selects an entry (mouse or arrow keys, or clicks the selected one again), DblClick, and
 // the KeyPress / KeyUp pair of KeyAdapter.
-class ListBox : public QListView {
+class ListBox : public RowView {
     Q_OBJECT
 public:
     explicit ListBox(QWidget* parent = nullptr);

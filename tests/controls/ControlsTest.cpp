@@ -125,6 +125,46 @@ TEST(Lists, FollowOutsideChangesKeepingSelectionAndScroll) {
     EXPECT_EQ(clicks, 0);
 }
 
+// A long list moves and scrolls by whole rows: each key lands on its row and brings it into view,
+// a click finds the row under the pointer, and a row wider than the list can be scrolled to.
+TEST(Lists, KeysAndClicksReachEveryRowOfALongList) {
+    ListBox list;
+    std::vector<std::string> names;
+    for (int i = 0; i < 1000; ++i)
+        names.push_back("n" + std::to_string(i));
+    names[3] = std::string(200, 'w');
+    list.items().append(names);
+    list.resize(200, 150);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.setListIndex(0, true);
+    const int page =
+        list.viewport()->height() / list.visualRect(list.model()->index(0, 0)).height();
+    const std::pair<Qt::Key, int> moves[] = {{Qt::Key_Down, 1},
+                                             {Qt::Key_PageDown, 1 + page},
+                                             {Qt::Key_PageUp, 1},
+                                             {Qt::Key_Up, 0},
+                                             {Qt::Key_Up, 0},
+                                             {Qt::Key_End, 999},
+                                             {Qt::Key_Down, 999},
+                                             {Qt::Key_PageUp, 999 - page},
+                                             {Qt::Key_Left, 999 - page},
+                                             {Qt::Key_Home, 0}};
+    for (const auto& [key, row] : moves) {
+        QTest::keyClick(&list, key);
+        const QRect at = list.visualRect(list.model()->index(row, 0));
+        EXPECT_EQ(list.listIndex(), row) << QKeySequence(key).toString().toStdString();
+        EXPECT_TRUE(at.top() >= 0 && at.bottom() < list.viewport()->height()) << row;
+        EXPECT_EQ(list.indexAt(at.center()).row(), row);
+    }
+    QTest::qWait(50); // the wide row, painted, widens the scroll range
+    EXPECT_GT(list.horizontalScrollBar()->maximum(), 0);
+    list.scrollTo(list.model()->index(500, 0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.model()->index(500, 0)).center());
+    EXPECT_EQ(list.listIndex(), 500);
+}
+
 // With nothing selected, the first key picks an end of the list, not the neighbour of the row a
 // view makes current on the focus; and Enter in the folder list opens the highlighted folder.
 TEST(Lists, FirstKeyPicksAnEndAndEnterOpensAFolder) {
