@@ -1,6 +1,5 @@
 #include "controls/DirListBox.h"
 
-#include "controls/FocusFrame.h"
 #include "controls/KeyAdapter.h"
 #include "controls/ListBox.h"
 #include "core/DisplayText.h"
@@ -118,9 +117,6 @@ DirListBox::DirListBox(QWidget* parent)
     : RowView(parent), m_model(new DirListModel(this)), m_keys(new KeyAdapter(this)) {
     setModel(m_model);
     setItemDelegate(new IndentDelegate(this));
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    new FocusFrame(this);
     // doubleClicked, not activated: single-click activation must not open a folder (Enter opens
     // one in keyPressEvent, without modifiers).
     connect(this, &QAbstractItemView::doubleClicked, this,
@@ -183,18 +179,6 @@ bool DirListBox::setDrive(const std::string& mountPoint) {
 
 void DirListBox::refresh() {
     m_model->inside.refresh();
-}
-
-QItemSelectionModel::SelectionFlags DirListBox::selectionCommand(const QModelIndex& index,
-                                                                 const QEvent* event) const {
-    return KeepingTheSelection(RowView::selectionCommand(index, event), index);
-}
-
-QModelIndex DirListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-    if (action != MoveNext && action != MovePrevious)
-        if (const QModelIndex first = FirstPick(*this, action == MoveEnd); first.isValid())
-            return first;
-    return RowView::moveCursor(action, modifiers);
 }
 
 void DirListBox::keyPressEvent(QKeyEvent* event) {

@@ -1,31 +1,10 @@
 #include "controls/ListBox.h"
 
-#include "controls/FocusFrame.h"
 #include "controls/KeyAdapter.h"
 
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <utility>
-
-QItemSelectionModel::SelectionFlags KeepingTheSelection(QItemSelectionModel::SelectionFlags command,
-                                                        const QModelIndex& index) {
-    if (!index.isValid() ||
-        command.testAnyFlags(QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
-        return QItemSelectionModel::NoUpdate;
-    return command;
-}
-
-QModelIndex FirstPick(QAbstractItemView& view, bool toEnd) {
-    const QAbstractItemModel* model = view.model();
-    if (!model || model->rowCount() == 0 || view.selectionModel()->hasSelection())
-        return {};
-    const QModelIndex pick = model->index(toEnd ? model->rowCount() - 1 : 0, 0);
-    // A view selects only when the key moves the current row: from the first entry to itself, it
-    // would select nothing.
-    if (view.currentIndex() == pick)
-        view.selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
-    return pick;
-}
 
 KeptScroll::KeptScroll(QAbstractItemView& view)
     : m_view(view), m_top(view.verticalScrollBar()->value()),
@@ -40,10 +19,7 @@ KeptScroll::~KeptScroll() {
 
 ListBox::ListBox(QWidget* parent) : RowView(parent), m_own(this), m_keys(new KeyAdapter(this)) {
     showModel(m_own);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    new FocusFrame(this);
 }
 
 void ListBox::showModel(ByteListModel& model) {
@@ -114,19 +90,6 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (listIndex() != first.entry.row())
         setListIndex(first.entry.row());
     emit DblClick();
-}
-
-QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
-                                                              const QEvent* event) const {
-    return KeepingTheSelection(RowView::selectionCommand(index, event), index);
-}
-
-QModelIndex ListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-    // MoveNext is also how a view finds its first row on the focus; that selects nothing.
-    if (action != MoveNext && action != MovePrevious)
-        if (const QModelIndex first = FirstPick(*this, action == MoveEnd); first.isValid())
-            return first;
-    return RowView::moveCursor(action, modifiers);
 }
 
 void ListBox::removeItem(int index) {

@@ -6,18 +6,6 @@
 
 class KeyAdapter;
 
-// The selection rule of every list: once an entry is selected, only choosing another one changes
-// that. A click on the blank part of the list, Ctrl+click on the selected entry and Ctrl+Space
-// keep it selected; only code (removing the entry, clearing the list) leaves none.
-QItemSelectionModel::SelectionFlags KeepingTheSelection(QItemSelectionModel::SelectionFlags command,
-                                                        const QModelIndex& index);
-
-// Where an arrow, Home, End or page key goes in a list with nothing selected: to the first entry
-// (the last for End), as in every single-selection list, not to the neighbour of the current row
-// a view takes on the focus, which the user never chose. Invalid when an entry is selected or
-// the list is empty: the key moves as usual.
-QModelIndex FirstPick(QAbstractItemView& view, bool toEnd);
-
 // Keeps a list's scroll position while it lives, across a reset of its rows: a refresh leaves the
 // top row where it was, as far as the new rows reach.
 class KeptScroll {
@@ -71,9 +59,6 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event) const override;
-    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     // Shows rows that someone else fills (a folder's names): items() then has no list to give.
     void showRows(ByteRows& rows);
 

@@ -1,5 +1,7 @@
 #include "controls/RowView.h"
 
+#include "controls/FocusFrame.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -7,6 +9,9 @@
 #include <algorithm>
 
 RowView::RowView(QWidget* parent) : QAbstractItemView(parent) {
+    setSelectionMode(SingleSelection);
+    setEditTriggers(NoEditTriggers);
+    new FocusFrame(this);
     setVerticalScrollMode(ScrollPerItem);
     setHorizontalScrollMode(ScrollPerPixel);
 }
@@ -106,11 +111,30 @@ void RowView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     verticalScrollBar()->setValue(top);
 }
 
+QItemSelectionModel::SelectionFlags RowView::selectionCommand(const QModelIndex& index,
+                                                              const QEvent* event) const {
+    const QItemSelectionModel::SelectionFlags command =
+        QAbstractItemView::selectionCommand(index, event);
+    if (!index.isValid() ||
+        command.testAnyFlags(QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
+}
+
 QModelIndex RowView::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
     const int count = rows();
     if (count == 0)
         return {};
     const QModelIndex current = currentIndex();
+    // MoveNext is also how a view finds its first row on the focus; that selects nothing.
+    if (action != MoveNext && action != MovePrevious && !selectionModel()->hasSelection()) {
+        const QModelIndex pick = model()->index(action == MoveEnd ? count - 1 : 0, 0, rootIndex());
+        // A view selects only when the key moves the current row: from the first entry to
+        // itself, it would select nothing.
+        if (current == pick)
+            selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+        return pick;
+    }
     if (!current.isValid())
         return model()->index(0, 0, rootIndex());
     int row = current.row();

@@ -8,6 +8,12 @@
 // million; a QListView lays every row out again on each change, which holds the thread for a
 // tenth of a second at a million rows. The vertical scroll bar counts rows, the horizontal one
 // pixels, up to the widest row shown so far.
+//
+// It also keeps the rules every list of the program shares. One entry is selected at most, and
+// once one is, only choosing another changes that: a click on the blank part, Ctrl+click on the
+// entry and Ctrl+Space keep it. With nothing selected, an arrow, Home, End or page key goes to the
+// first entry (the last for End), not to the neighbour of the row a view makes current on the
+// focus, which the user never chose. A ring marks the list that has the focus.
 class RowView : public QAbstractItemView {
     Q_OBJECT
 public:
@@ -20,6 +26,8 @@ public:
     void doItemsLayout() override;
 
 protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     int horizontalOffset() const override;
     int verticalOffset() const override;
