@@ -16,9 +16,11 @@
 
 namespace {
 
-// Names read at once on this thread: a folder this small is shown whole on return, and a bigger
-// one shows this many at once while the rest is read.
+// Names read at once on this thread: a folder this small is shown whole on return.
 constexpr std::size_t kFirstNames = 4096;
+// Of a bigger folder's first names, those shown while the rest is read: a few screens' worth.
+// The rest goes in around them, one insertion of rows apiece, so they are kept few.
+constexpr std::size_t kShownFirst = 256;
 // Names added at once beyond which the memory their adding took and freed is given back.
 constexpr std::size_t kBigChange = 1 << 16;
 // What changes the folder's names, and the folder itself going away.
@@ -68,14 +70,19 @@ bool ReadNames(DIR* dir, bool folders, std::size_t limit, std::vector<std::strin
 } // namespace
 
 // A listing on the worker thread. It reads the list (which this thread leaves alone meanwhile)
-// and works out the rows to remove and to insert, so that applying it costs this thread no
-// comparisons.
+// and works out the rows to remove and to insert, the names to insert already cut into the list's
+// chunks, so that applying it costs this thread no comparisons and moves no names.
 struct FolderModel::Listing {
+    struct Run {
+        std::size_t row; // in the finished list
+        std::size_t count;
+        NameList::Chunks chunks;
+    };
     std::atomic<bool> stop{false};
     int generation = 0;
     std::vector<std::size_t> gone; // rows of the list, ascending
-    std::vector<std::size_t> at;   // rows in the finished list, ascending
-    std::vector<std::string> added;
+    std::vector<Run> runs;         // ascending
+    std::size_t added = 0;
 };
 
 FolderModel::FolderModel(Show show, QObject* parent) : ByteRows(parent), m_show(show) {
@@ -123,13 +130,20 @@ bool FolderModel::setFolder(const std::string& folder) {
     std::vector<std::string> first;
     const bool more = ReadNames(dir, m_show == Show::Folders, kFirstNames, first);
     SortNames(first);
+    // The first in order; the others wait for the rest.
+    std::vector<std::string> held;
+    if (more && first.size() > kShownFirst) {
+        held.assign(std::make_move_iterator(first.begin() + kShownFirst),
+                    std::make_move_iterator(first.end()));
+        first.resize(kShownFirst);
+    }
     if (!first.empty()) {
         beginInsertRows({}, 0, static_cast<int>(first.size()) - 1);
         m_names.insert(0, first.begin(), first.end());
         endInsertRows();
     }
     if (more) {
-        startListing(dir, false);
+        startListing(dir, false, std::move(held));
     } else {
         ::closedir(dir);
         emit listed();
@@ -156,14 +170,13 @@ void FolderModel::watch() {
     }
 }
 
-void FolderModel::startListing(void* opened, bool whole) {
+void FolderModel::startListing(void* opened, bool whole, std::vector<std::string> read) {
     auto* dir = static_cast<DIR*>(opened);
     auto listing = std::make_shared<Listing>();
     listing->generation = ++m_generation;
     m_listing = listing;
     const bool folders = m_show == Show::Folders;
-    m_worker = std::thread([this, listing, dir, whole, folders] {
-        std::vector<std::string> read;
+    m_worker = std::thread([this, listing, dir, whole, folders, read = std::move(read)]() mutable {
         ReadNames(dir, folders, 0, read, &listing->stop);
         ::closedir(dir);
         if (listing->stop)
@@ -194,10 +207,20 @@ void FolderModel::startListing(void* opened, bool whole) {
                 added.push_back(std::move(read[next++]));
             }
         }
+        std::vector<Listing::Run> runs;
+        for (std::size_t i = 0; i < at.size();) {
+            std::size_t end = i + 1;
+            while (end < at.size() && at[end] == at[end - 1] + 1)
+                ++end;
+            const auto from = added.begin() + static_cast<std::ptrdiff_t>(i);
+            runs.push_back({at[i], end - i,
+                            NameList::Cut(from, added.begin() + static_cast<std::ptrdiff_t>(end))});
+            i = end;
+        }
         // The model reads them only once it has joined this thread.
         listing->gone = std::move(gone);
-        listing->at = std::move(at);
-        listing->added = std::move(added);
+        listing->runs = std::move(runs);
+        listing->added = added.size();
         const int generation = listing->generation;
         QMetaObject::invokeMethod(
             this, [this, generation] { finishListing(generation); }, Qt::QueuedConnection);
@@ -231,22 +254,15 @@ void FolderModel::finishListing(int generation) {
         i = first;
     }
     // Insertions from the first: every row before a run is in place by then.
-    for (std::size_t i = 0; i < listing->at.size();) {
-        std::size_t end = i + 1;
-        while (end < listing->at.size() && listing->at[end] == listing->at[end - 1] + 1)
-            ++end;
-        const auto from = static_cast<int>(listing->at[i]);
-        beginInsertRows({}, from, from + static_cast<int>(end - i) - 1);
-        m_names.insert(listing->at[i], listing->added.begin() + static_cast<std::ptrdiff_t>(i),
-                       listing->added.begin() + static_cast<std::ptrdiff_t>(end));
+    for (Listing::Run& run : listing->runs) {
+        const auto from = static_cast<int>(run.row);
+        beginInsertRows({}, from, from + static_cast<int>(run.count) - 1);
+        m_names.insert(run.row, std::move(run.chunks));
         endInsertRows();
-        i = end;
     }
     // The listing's sorting took many times what the names keep.
-    if (listing->added.size() > kBigChange) {
-        listing->added = {};
+    if (listing->added > kBigChange)
         GiveBackFreedMemory();
-    }
     applyChanges(kApplyBudgetMs);
     emit listed();
 }
@@ -307,7 +323,7 @@ void FolderModel::applyChanges(qint64 budgetMs) {
         m_changed.clear();
         const int fd = ::openat(m_folderFd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr)
-            startListing(dir, true);
+            startListing(dir, true, {});
         else if (fd >= 0)
             ::close(fd);
         return;

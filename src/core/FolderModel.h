@@ -52,7 +52,8 @@ signals:
 private:
     struct Listing;
     void watch();
-    void startListing(void* dir, bool whole);
+    // Reads dir to its end on the worker, adding to names already read from it.
+    void startListing(void* dir, bool whole, std::vector<std::string> read);
     void finishListing(int generation);
     void stopListing();
     void onReadable();

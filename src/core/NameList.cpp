@@ -64,6 +64,40 @@ void NameList::insert(std::size_t row, std::string name) {
     insert(row, one.begin(), one.end());
 }
 
+NameList::Chunks NameList::Cut(std::vector<std::string>::iterator first,
+                               std::vector<std::string>::iterator last) {
+    Chunks chunks;
+    while (first != last) {
+        const auto to = first + std::min<std::ptrdiff_t>(last - first, kChunkMax / 2);
+        chunks.emplace_back(std::make_move_iterator(first), std::make_move_iterator(to));
+        first = to;
+    }
+    return chunks;
+}
+
+void NameList::insert(std::size_t row, Chunks chunks) {
+    std::erase_if(chunks, [](const auto& chunk) { return chunk.empty(); });
+    std::size_t at = m_chunks.size();
+    if (row < m_size) {
+        const Place place = locate(row);
+        at = place.chunk;
+        if (place.offset > 0) {
+            // The chunk's tail goes after the new ones, as a chunk of its own.
+            auto& split = m_chunks[place.chunk];
+            const auto from = split.begin() + static_cast<std::ptrdiff_t>(place.offset);
+            std::vector<std::string> tail(std::make_move_iterator(from),
+                                          std::make_move_iterator(split.end()));
+            split.erase(from, split.end());
+            m_chunks.insert(m_chunks.begin() + static_cast<std::ptrdiff_t>(++at), std::move(tail));
+        }
+    }
+    for (const auto& chunk : chunks)
+        m_size += chunk.size();
+    m_chunks.insert(m_chunks.begin() + static_cast<std::ptrdiff_t>(at),
+                    std::make_move_iterator(chunks.begin()), std::make_move_iterator(chunks.end()));
+    renumber(at);
+}
+
 void NameList::erase(std::size_t first, std::size_t count) {
     while (count > 0 && first < m_size) {
         const Place place = locate(first);
@@ -108,6 +142,10 @@ void NameList::settle(std::size_t chunk) {
                         std::make_move_iterator(pieces.begin()),
                         std::make_move_iterator(pieces.end()));
     }
+    renumber(chunk);
+}
+
+void NameList::renumber(std::size_t chunk) {
     m_starts.resize(m_chunks.size());
     std::size_t start = chunk > 0 ? m_starts[chunk - 1] + m_chunks[chunk - 1].size() : 0;
     for (std::size_t i = chunk; i < m_chunks.size(); ++i) {

@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <fstream>
@@ -75,8 +76,9 @@ TEST(FolderModel, ListsEitherKindAndFollowsTheFolderOneNameAtATime) {
     EXPECT_EQ(files.names(), (Names{"0 made just now", "a new", "broken", "renamed"}));
 }
 
-// A big folder shows its first names at once and the rest by rows once read; a change made
-// meanwhile is in too. When the kernel's queue of changes overflows, the folder is read again.
+// A big folder shows its first names at once and the rest by rows once read, each insertion
+// true to the rows around it; a change made meanwhile is in too. When the kernel's queue of
+// changes overflows, the folder is read again.
 TEST(FolderModel, ABigFolderFillsInByRowsAndAnOverflowReadsItAgain) {
     TempDir dir;
     Names all;
@@ -86,6 +88,8 @@ TEST(FolderModel, ABigFolderFillsInByRowsAndAnOverflowReadsItAgain) {
     }
     FolderModel files(FolderModel::Show::Files);
     const Changes changed(files);
+    const QAbstractItemModelTester tester(&files,
+                                          QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_TRUE(files.setFolder(dir.path()));
     EXPECT_GT(files.count(), 0);
     EXPECT_TRUE(files.listing());
