@@ -158,7 +158,8 @@ TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
 }
 
 // Ctrl+Z, from any list of the window, puts the last move back once, entries and all, naming
-// in work-list order what it left; commands that changed no file keep it, a delete ends it.
+// in work-list order what it left; commands that changed no file keep it (a Delete of a file
+// that is not there among them), a delete ends it.
 TEST_F(Transfer, CtrlZPutsTheLastMoveBackOnce) {
     WriteFile(source + "/three.txt", "three");
     gather({source + "/one.txt", source + "/two.txt", source + "/three.txt"});
@@ -167,6 +168,9 @@ TEST_F(Transfer, CtrlZPutsTheLastMoveBackOnce) {
     EXPECT_TRUE(entries().empty());
     TypeKey(form->Dir1, Qt::Key_M, {}, QStringLiteral("m"));
     TypeKey(form->Dir1, Qt::Key_Insert);
+    TypeKey(form->List1, Qt::Key_Delete);
+    form->List1->items().append(dir / "never-there");
+    form->List1->setListIndex(0);
     TypeKey(form->List1, Qt::Key_Delete);
     WriteFile(dir / "one.txt", "changed");
     WriteFile(dir / "three.txt", "changed");
