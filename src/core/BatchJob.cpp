@@ -1,5 +1,6 @@
 #include "core/BatchJob.h"
 
+#include "core/FileOps.h"
 #include "core/Module1.h"
 
 #include <cerrno>
@@ -14,6 +15,7 @@ void BatchJob::setCurrent(const std::string& entry) {
 }
 
 void BatchJob::run() {
+    const FileOps::FileSizeLimitScope sizeLimit;
     std::vector<std::uint64_t> sizes;
     if (m_measure) {
         sizes.reserve(m_entries.size());

@@ -28,6 +28,32 @@
 
 namespace FileOps {
 
+thread_local int FileSizeLimitScope::t_depth = 0;
+
+FileSizeLimitScope::FileSizeLimitScope() {
+    if (t_depth++ > 0)
+        return;
+    sigemptyset(&m_xfsz);
+    sigaddset(&m_xfsz, SIGXFSZ);
+    ::pthread_sigmask(SIG_BLOCK, &m_xfsz, &m_before);
+    m_wasPending = Pending();
+}
+
+FileSizeLimitScope::~FileSizeLimitScope() {
+    if (--t_depth > 0)
+        return;
+    if (!m_wasPending && Pending()) {
+        const timespec now{};
+        ::sigtimedwait(&m_xfsz, nullptr, &now);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
+}
+
+bool FileSizeLimitScope::Pending() {
+    sigset_t pending;
+    return ::sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+}
+
 namespace {
 
 constexpr const char* kSameFile = "Source and destination are the same file";
@@ -47,37 +73,6 @@ constexpr size_t kTempLetters = 8;
 // A named temporary that changed no later than this, and that no one has locked, is left over from
 // a copy that died: a live writer locks it the moment it makes it and keeps changing it.
 constexpr std::chrono::seconds kLeftoverAge{60};
-
-// While it lives, a write past the file size limit (RLIMIT_FSIZE) fails with EFBIG instead of
-// ending the process, whatever the caller did with SIGXFSZ: the signal is blocked in this thread,
-// and when our writes raised it, it is taken back before the thread's mask is restored.
-class FileSizeLimitGuard {
-public:
-    FileSizeLimitGuard() {
-        sigemptyset(&m_xfsz);
-        sigaddset(&m_xfsz, SIGXFSZ);
-        ::pthread_sigmask(SIG_BLOCK, &m_xfsz, &m_before);
-        m_wasPending = Pending();
-    }
-    ~FileSizeLimitGuard() {
-        if (!m_wasPending && Pending()) {
-            const timespec now{};
-            ::sigtimedwait(&m_xfsz, nullptr, &now);
-        }
-        ::pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
-    }
-    FileSizeLimitGuard(const FileSizeLimitGuard&) = delete;
-    FileSizeLimitGuard& operator=(const FileSizeLimitGuard&) = delete;
-
-private:
-    static bool Pending() {
-        sigset_t pending;
-        return ::sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
-    }
-    sigset_t m_xfsz;
-    sigset_t m_before;
-    bool m_wasPending = false;
-};
 
 struct PathParts {
     std::string folder;
@@ -398,13 +393,17 @@ int CopySparse(int in, int out, off_t size, CopyWatch* watch) {
     return 0;
 }
 
-// Copies the whole of in, size bytes when it was measured, to the empty file out.
-int CopyData(int in, int out, off_t size, CopyWatch* watch) {
+// Copies the whole of in, as st measured it, to the empty file out.
+int CopyData(int in, int out, const struct stat& st, CopyWatch* watch) {
+    const off_t size = st.st_size;
     // A clone shares the blocks (btrfs, XFS): instant and no extra space. Any failure only means
     // no clone here; the real copy below reports real trouble.
     if (::ioctl(out, FICLONE, in) == 0)
         return Wrote(watch, size);
-    const off_t hole = ::lseek(in, 0, SEEK_HOLE);
+    // Holes are looked for only where they can save room, as cp does: in a file of more than a
+    // block that has fewer blocks than its size.
+    const bool mayHaveHoles = size > st.st_blksize && st.st_blocks * 512 < size;
+    const off_t hole = mayHaveHoles ? ::lseek(in, 0, SEEK_HOLE) : -1;
     if (hole >= 0 && hole < size) {
         if (const int err = CopySparse(in, out, size, watch))
             return err;
@@ -563,7 +562,7 @@ mode_t CarryOwner(int out, const struct stat& st) {
 // lose them and fails.
 Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::string& leftOut,
                 CopyWatch* watch) {
-    if (const int err = CopyData(in, out, st.st_size, watch))
+    if (const int err = CopyData(in, out, st, watch))
         return Result::fromErrno(err);
     const bool move = purpose == Purpose::Move;
     if (move) {
@@ -677,7 +676,7 @@ Result MoveAcross(const std::string& source, const std::string& destination, Cop
     if (!dir.valid())
         return Result::fromErrno(errno);
 
-    const FileSizeLimitGuard guard;
+    const FileSizeLimitScope guard;
     Temp temp;
     if (const int err = CreateTemp(dir.get(), temp))
         return Result::fromErrno(err);
@@ -752,7 +751,7 @@ Result CopyFile(const std::string& source, const std::string& destination, CopyW
     // Refused before a byte is copied: the old file cannot be replaced.
     if (exists && AppendOnly(dir.get()))
         return Result::fromErrno(EPERM);
-    const FileSizeLimitGuard guard;
+    const FileSizeLimitScope guard;
     Temp temp;
     if (const int err = CreateTemp(dir.get(), temp))
         return Result::fromErrno(err);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <string>
 
@@ -19,6 +20,25 @@
 // A copy that reaches the file size limit (RLIMIT_FSIZE) fails with "File too large", whatever
 // the caller does with SIGXFSZ.
 namespace FileOps {
+
+// While it lives, a write past the file size limit fails with EFBIG instead of ending the process,
+// whatever the caller did with SIGXFSZ: the signal is blocked in this thread, and when our writes
+// raised it, it is taken back before the thread's mask is restored. Every copy and move holds one;
+// a batch holds one for all its files, so the inner ones cost no system call.
+class FileSizeLimitScope {
+public:
+    FileSizeLimitScope();
+    ~FileSizeLimitScope();
+    FileSizeLimitScope(const FileSizeLimitScope&) = delete;
+    FileSizeLimitScope& operator=(const FileSizeLimitScope&) = delete;
+
+private:
+    static bool Pending();
+    static thread_local int t_depth;
+    sigset_t m_xfsz{};
+    sigset_t m_before{};
+    bool m_wasPending = false;
+};
 
 // Lets another thread follow a long copy and stop it inside the file: the copy counts the bytes
 // it has written, and soon after cancel() it gives up with ECANCELED, its temporary gone and the
