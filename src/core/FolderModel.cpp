@@ -82,7 +82,6 @@ struct FolderModel::Listing {
     int generation = 0;
     std::vector<std::size_t> gone; // rows of the list, ascending
     std::vector<Run> runs;         // ascending
-    std::size_t added = 0;
 };
 
 FolderModel::FolderModel(Show show, QObject* parent) : ByteRows(parent), m_show(show) {
@@ -184,9 +183,9 @@ void FolderModel::startListing(void* opened, bool whole, std::vector<std::string
         SortNames(read);
         // Merged with the list as it stands: a continued listing adds to it, a whole one replaces
         // it, both by rows.
-        std::vector<std::size_t> gone, at;
-        std::vector<std::string> added;
-        at.reserve(read.size());
+        std::vector<std::size_t> gone;
+        std::vector<Listing::Run> runs;
+        std::vector<std::string> added; // the names of every run, in turn
         added.reserve(read.size());
         std::size_t row = 0, next = 0, finished = 0;
         const std::size_t listed = m_names.size();
@@ -203,24 +202,22 @@ void FolderModel::startListing(void* opened, bool whole, std::vector<std::string
                     ++finished;
                 ++row;
             } else {
-                at.push_back(finished++);
+                if (runs.empty() || runs.back().row + runs.back().count != finished)
+                    runs.push_back({finished, 0, {}});
+                ++runs.back().count;
+                ++finished;
                 added.push_back(std::move(read[next++]));
             }
         }
-        std::vector<Listing::Run> runs;
-        for (std::size_t i = 0; i < at.size();) {
-            std::size_t end = i + 1;
-            while (end < at.size() && at[end] == at[end - 1] + 1)
-                ++end;
-            const auto from = added.begin() + static_cast<std::ptrdiff_t>(i);
-            runs.push_back({at[i], end - i,
-                            NameList::Cut(from, added.begin() + static_cast<std::ptrdiff_t>(end))});
-            i = end;
+        auto from = added.begin();
+        for (Listing::Run& run : runs) {
+            const auto to = from + static_cast<std::ptrdiff_t>(run.count);
+            run.chunks = NameList::Cut(from, to);
+            from = to;
         }
         // The model reads them only once it has joined this thread.
         listing->gone = std::move(gone);
         listing->runs = std::move(runs);
-        listing->added = added.size();
         const int generation = listing->generation;
         QMetaObject::invokeMethod(
             this, [this, generation] { finishListing(generation); }, Qt::QueuedConnection);
@@ -254,14 +251,16 @@ void FolderModel::finishListing(int generation) {
         i = first;
     }
     // Insertions from the first: every row before a run is in place by then.
+    std::size_t added = 0;
     for (Listing::Run& run : listing->runs) {
         const auto from = static_cast<int>(run.row);
         beginInsertRows({}, from, from + static_cast<int>(run.count) - 1);
         m_names.insert(run.row, std::move(run.chunks));
         endInsertRows();
+        added += run.count;
     }
     // The listing's sorting took many times what the names keep.
-    if (listing->added > kBigChange)
+    if (added > kBigChange)
         GiveBackFreedMemory();
     applyChanges(kApplyBudgetMs);
     emit listed();

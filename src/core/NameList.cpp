@@ -130,13 +130,7 @@ void NameList::settle(std::size_t chunk) {
     } else if (m_chunks[chunk].size() > kChunkMax) {
         // Into pieces of half the limit; a run of a million inserted at once makes many.
         std::vector<std::string> big = std::move(m_chunks[chunk]);
-        std::vector<std::vector<std::string>> pieces;
-        for (std::size_t at = 0; at < big.size(); at += kChunkMax / 2) {
-            const auto from = big.begin() + static_cast<std::ptrdiff_t>(at);
-            const auto to =
-                big.begin() + static_cast<std::ptrdiff_t>(std::min(big.size(), at + kChunkMax / 2));
-            pieces.emplace_back(std::make_move_iterator(from), std::make_move_iterator(to));
-        }
+        Chunks pieces = Cut(big.begin(), big.end());
         m_chunks.erase(m_chunks.begin() + static_cast<std::ptrdiff_t>(chunk));
         m_chunks.insert(m_chunks.begin() + static_cast<std::ptrdiff_t>(chunk),
                         std::make_move_iterator(pieces.begin()),
