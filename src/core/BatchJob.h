@@ -16,7 +16,8 @@
 // One batch over a list of files, handled in order, one after another: a failing file never stops
 // it. It runs on whichever thread calls run() and needs no window; another thread may follow it
 // (progress()) and stop it (cancel()) meanwhile. A cancel stops it before its next file, and a
-// copy inside a file soon after: the file a cancel interrupts counts as not handled.
+// copy inside a file soon after: the file a cancel interrupts counts as not handled. Where the
+// entries are independent, small files may be handled a few at once (handleSmallFilesTogether).
 class BatchJob {
 public:
     // One entry's turn: the action may pass watch to the file layer, so that a long copy counts
@@ -34,6 +35,13 @@ public:
 
     // Measures the entries' sizes first, so that progress() has bytes to show (for copies).
     void measureBytes() { m_measure = true; }
+    // The action may handle measured files of up to kSmallFile bytes on several threads at once:
+    // the entries must not depend on one another (no two of them write one name). Results stay in
+    // the entries' order, and a cancel still leaves every entry before the first unhandled one
+    // handled and none after it; a small file, once begun, is finished.
+    void handleSmallFilesTogether() { m_together = true; }
+    static constexpr std::uint64_t kSmallFile = 1 << 20;
+
     // Where each entry goes, for a move or a rename: each file that gets there is stamped, so
     // that an undo can tell it from a file that took its place later.
     void setTargets(std::vector<std::string> targets) { m_targets = std::move(targets); }
@@ -66,10 +74,16 @@ public:
 
 private:
     void setCurrent(const std::string& entry);
+    // Handles entries [begin, end), all small, on several threads; gives the entry after the last
+    // one handled.
+    std::size_t runTogether(std::size_t begin, std::size_t end,
+                            const std::vector<std::uint64_t>& sizes);
+    void finishEntry(std::size_t index, Result result);
 
     std::vector<std::string> m_entries;
     Action m_action;
     bool m_measure = false;
+    bool m_together = false;
     FileOps::CopyWatch m_watch;
     std::vector<Result> m_results;
     std::vector<std::string> m_targets;

@@ -3,7 +3,26 @@
 #include "core/Attributes.h"
 
 #include "core/Module1.h"
+
+#include <QSet>
+#include <QString>
 #include <cerrno>
+
+namespace {
+// Whether no two entries land on one name: two that do must go in order, the later one replacing
+// the earlier. Compared case-folded, as a FAT or Windows folder compares them.
+bool NamesDistinct(const std::vector<std::string>& entries) {
+    QSet<QString> names;
+    names.reserve(static_cast<qsizetype>(entries.size()));
+    for (const std::string& entry : entries) {
+        const QString name = QString::fromStdString(Module1::GetFileName(entry)).toCaseFolded();
+        if (names.contains(name))
+            return false;
+        names.insert(name);
+    }
+    return true;
+}
+} // namespace
 
 std::string BatchTransfer::Destination(const std::string& entry, const std::string& folder) {
     return Module1::JoinPath(folder, Module1::GetFileName(entry));
@@ -30,8 +49,11 @@ std::unique_ptr<BatchJob> BatchTransfer::Transfer(Operation operation,
                        : FileOps::MoveFile(step.entry, destination, &step.watch);
         });
     // Bytes tell how far a copy is; a move mostly renames, which takes no time whatever the size.
-    if (operation == Operation::Copy)
+    if (operation == Operation::Copy) {
         job->measureBytes();
+        if (!job->entries().empty() && NamesDistinct(job->entries()))
+            job->handleSmallFilesTogether();
+    }
     job->setTargets(std::move(targets));
     return job;
 }

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <set>
 
 // Every failure gets its line in one message; a cancel stops before the next entry, and the file
 // a cancel broke off counts as neither done nor failed.
@@ -27,6 +29,67 @@ TEST(BatchJob, ReportsEachFailureAndStopsWhenCancelled) {
     EXPECT_EQ(RunReportingFailures(cancelled, "Errors:"), "");
     EXPECT_EQ(cancelled.results().size(), 1u);
     EXPECT_TRUE(cancelled.progress().finished);
+}
+
+// Small files handled several at once still give their failure lines in the entries' order, and a
+// cancel leaves exactly the entries before the first unhandled one handled: none after it ran.
+TEST(BatchJob, SmallFilesTogetherKeepTheOrderAndStopWithoutAGap) {
+    std::vector<std::string> entries;
+    for (int i = 0; i < 400; ++i)
+        entries.push_back("/nowhere/" + std::to_string(i));
+    std::mutex lock;
+    std::set<std::size_t> ran;
+    BatchJob* self = nullptr;
+    BatchJob job(entries, [&](const BatchJob::Step& step) {
+        {
+            const std::lock_guard hold(lock);
+            ran.insert(step.index);
+        }
+        if (step.index == 300)
+            self->cancel();
+        return step.index % 50 == 7 ? Result::failure("Refused") : Result{};
+    });
+    self = &job;
+    job.measureBytes();
+    job.handleSmallFilesTogether();
+    std::string expected = "Errors:\r\n";
+    for (int i = 7; i <= 257; i += 50)
+        expected += "     " + std::to_string(i) + "   Refused\r\n";
+    const std::string message = RunReportingFailures(job, "Errors:");
+    ASSERT_GT(job.results().size(), 300u);
+    EXPECT_LT(job.results().size(), entries.size());
+    EXPECT_EQ(message.substr(0, expected.size()), expected);
+    EXPECT_EQ(ran.size(), job.results().size());
+    EXPECT_EQ(*ran.rbegin() + 1, job.results().size());
+    EXPECT_EQ(job.progress().done, job.results().size());
+}
+
+// Two entries of one name copied into one folder go in order, the later one replacing the earlier,
+// even where the earlier one would take longer.
+TEST(BatchJob, CopiesOfOneNameGoInOrder) {
+    TempDir dir;
+    MakeFolder(dir / "a");
+    MakeFolder(dir / "b");
+    std::vector<std::string> entries;
+    for (int i = 0; i < 60; ++i) {
+        entries.push_back(dir / ("a/" + std::to_string(i)));
+        WriteFile(entries.back(), "x");
+    }
+    // Pairs amid the others, so that several threads would be at work on them: the earlier one
+    // of each is slower to copy.
+    for (int pair = 0; pair < 10; ++pair) {
+        const std::string name = "same" + std::to_string(pair);
+        entries[static_cast<size_t>(4 + 5 * pair)] = dir / ("a/" + name);
+        entries[static_cast<size_t>(5 + 5 * pair)] = dir / ("b/" + name);
+        WriteFile(dir / ("a/" + name), std::string(1 << 20, 'a'));
+        WriteFile(dir / ("b/" + name), "b");
+    }
+    MakeFolder(dir / "out");
+    const auto job = BatchTransfer::Transfer(BatchTransfer::Operation::Copy, entries, dir / "out/");
+    job->run();
+    for (int pair = 0; pair < 10; ++pair)
+        EXPECT_EQ(ReadFile(dir / ("out/same" + std::to_string(pair))), "b") << pair;
+    EXPECT_EQ(ReadFile(dir / "out/59"), "x");
 }
 
 // A copy counts every byte of its files, those that failed too, so its bar ends full.
