@@ -258,9 +258,19 @@ bool UnnamedTempsWork() {
     return proc;
 }
 
-int CreateTemp(int dirFd, Temp& temp) {
+// What the folder learnt in unable is for; none without a watch.
+CopyWatch::Unable* UnableFor(CopyWatch* watch, dev_t from, const std::string& into) {
+    if (!watch)
+        return nullptr;
+    CopyWatch::Unable& unable = watch->unable();
+    if (unable.from != from || unable.into != into)
+        unable = {into, from};
+    return &unable;
+}
+
+int CreateTemp(int dirFd, Temp& temp, CopyWatch::Unable* unable) {
     temp.dirFd = dirFd;
-    if (UnnamedTempsWork()) {
+    if (UnnamedTempsWork() && !(unable && unable->unnamed)) {
         const int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         if (fd >= 0) {
             temp.fd.reset(fd);
@@ -269,6 +279,8 @@ int CreateTemp(int dirFd, Temp& temp) {
         // File systems without unnamed files say so in several ways; anything else is real.
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
             return errno;
+        if (unable)
+            unable->unnamed = true;
     }
     if (AppendOnly(dirFd))
         return EPERM;
@@ -329,6 +341,13 @@ int ReadWriteCopy(int in, int out, CopyWatch* watch) {
     }
 }
 
+// copy_file_range is not offered between these file systems, or blocked by a sandbox: reading and
+// writing does the same.
+bool RangeRefused(int err) {
+    return err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == EBADF ||
+           err == EPERM || err == ETXTBSY;
+}
+
 // Copies length bytes at offset of in to the same offset of out.
 int CopyRange(int in, int out, off_t offset, off_t length, CopyWatch* watch) {
     loff_t from = offset, to = offset;
@@ -343,8 +362,7 @@ int CopyRange(int in, int out, off_t offset, off_t length, CopyWatch* watch) {
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
-            errno != EBADF && errno != EPERM && errno != ETXTBSY)
+        if (n < 0 && !RangeRefused(errno))
             return errno;
         // Not offered here, or the source ended early: read and write what is left.
         constexpr size_t kBuffer = 256 * 1024;
@@ -394,12 +412,16 @@ int CopySparse(int in, int out, off_t size, CopyWatch* watch) {
 }
 
 // Copies the whole of in, as st measured it, to the empty file out.
-int CopyData(int in, int out, const struct stat& st, CopyWatch* watch) {
+int CopyData(int in, int out, const struct stat& st, CopyWatch* watch, CopyWatch::Unable* unable) {
     const off_t size = st.st_size;
     // A clone shares the blocks (btrfs, XFS): instant and no extra space. Any failure only means
     // no clone here; the real copy below reports real trouble.
-    if (::ioctl(out, FICLONE, in) == 0)
-        return Wrote(watch, size);
+    if (!(unable && unable->clone)) {
+        if (::ioctl(out, FICLONE, in) == 0)
+            return Wrote(watch, size);
+        if (unable && (errno == EOPNOTSUPP || errno == EXDEV || errno == ENOTTY))
+            unable->clone = true;
+    }
     // Holes are looked for only where they can save room, as cp does: in a file of more than a
     // block that has fewer blocks than its size.
     const bool mayHaveHoles = size > st.st_blksize && st.st_blocks * 512 < size;
@@ -412,6 +434,8 @@ int CopyData(int in, int out, const struct stat& st, CopyWatch* watch) {
     }
     if (hole >= 0 && ::lseek(in, 0, SEEK_SET) != 0) // the look moved the offset
         return errno;
+    if (unable && unable->range)
+        return ReadWriteCopy(in, out, watch);
     for (bool copied = false;;) {
         const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
         if (n > 0) {
@@ -426,12 +450,14 @@ int CopyData(int in, int out, const struct stat& st, CopyWatch* watch) {
         }
         if (errno == EINTR)
             continue;
-        // Not offered between these file systems, or blocked by a sandbox: both offsets stand
-        // where the last chunk ended, so plain reading and writing carries on from there.
-        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-            errno == EBADF || errno == EPERM || errno == ETXTBSY)
-            return ReadWriteCopy(in, out, watch);
-        return errno;
+        // Both offsets stand where the last chunk ended, so plain reading and writing carries on
+        // from there.
+        if (!RangeRefused(errno))
+            return errno;
+        // Refused before a byte for a reason of the file systems, not of this file.
+        if (unable && !copied && (errno == EXDEV || errno == EOPNOTSUPP || errno == ENOSYS))
+            unable->range = true;
+        return ReadWriteCopy(in, out, watch);
     }
 }
 
@@ -561,8 +587,8 @@ mode_t CarryOwner(int out, const struct stat& st) {
 // out is complete all the same and says so in leftOut: the data matter more. A move must not
 // lose them and fails.
 Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::string& leftOut,
-                CopyWatch* watch) {
-    if (const int err = CopyData(in, out, st, watch))
+                CopyWatch* watch, CopyWatch::Unable* unable) {
+    if (const int err = CopyData(in, out, st, watch, unable))
         return Result::fromErrno(err);
     const bool move = purpose == Purpose::Move;
     if (move) {
@@ -677,11 +703,13 @@ Result MoveAcross(const std::string& source, const std::string& destination, Cop
         return Result::fromErrno(errno);
 
     const FileSizeLimitScope guard;
+    CopyWatch::Unable* unable = UnableFor(watch, opened.st_dev, dst.folder);
     Temp temp;
-    if (const int err = CreateTemp(dir.get(), temp))
+    if (const int err = CreateTemp(dir.get(), temp, unable))
         return Result::fromErrno(err);
     std::string leftOut; // a move leaves nothing out: it fails instead
-    if (Result r = FillTemp(in.get(), opened, temp.fd.get(), Purpose::Move, leftOut, watch); !r)
+    if (Result r = FillTemp(in.get(), opened, temp.fd.get(), Purpose::Move, leftOut, watch, unable);
+        !r)
         return r;
     if (const int err = temp.link(dst.name))
         return Result::fromErrno(err);
@@ -752,11 +780,12 @@ Result CopyFile(const std::string& source, const std::string& destination, CopyW
     if (exists && AppendOnly(dir.get()))
         return Result::fromErrno(EPERM);
     const FileSizeLimitScope guard;
+    CopyWatch::Unable* unable = UnableFor(watch, st.st_dev, dst.folder);
     Temp temp;
-    if (const int err = CreateTemp(dir.get(), temp))
+    if (const int err = CreateTemp(dir.get(), temp, unable))
         return Result::fromErrno(err);
     std::string leftOut;
-    if (Result r = FillTemp(in.get(), st, temp.fd.get(), Purpose::Copy, leftOut, watch); !r)
+    if (Result r = FillTemp(in.get(), st, temp.fd.get(), Purpose::Copy, leftOut, watch, unable); !r)
         return r;
     if (Result published = PublishCopy(temp, dst.name, exists); !published)
         return published;

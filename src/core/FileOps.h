@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdint>
 #include <string>
+#include <sys/types.h>
 
 // The file layer: every copy, move, rename, delete and new folder of the program goes through
 // here. Paths are the file system's bytes, never converted.
@@ -42,7 +43,8 @@ private:
 
 // Lets another thread follow a long copy and stop it inside the file: the copy counts the bytes
 // it has written, and soon after cancel() it gives up with ECANCELED, its temporary gone and the
-// source untouched.
+// source untouched. The copies of one thread that share a watch also share what they learn of the
+// destination folder, so that a batch does not fail the same call for every file.
 class CopyWatch {
 public:
     void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
@@ -51,9 +53,19 @@ public:
     void add(std::uint64_t bytes) { m_bytes.fetch_add(bytes, std::memory_order_relaxed); }
     void setBytes(std::uint64_t bytes) { m_bytes.store(bytes, std::memory_order_relaxed); }
 
+    // What a folder was found unable to do with files from one file system (for the copying
+    // thread alone): share their blocks, copy their data in the kernel, hold files with no name.
+    struct Unable {
+        std::string into;
+        dev_t from = 0;
+        bool clone = false, range = false, unnamed = false;
+    };
+    Unable& unable() { return m_unable; }
+
 private:
     std::atomic<bool> m_cancelled{false};
     std::atomic<std::uint64_t> m_bytes{0};
+    Unable m_unable;
 };
 
 // Copies the contents of a regular file (links followed), with its permission bits, access and
