@@ -110,14 +110,14 @@ inline double Seconds(const std::function<void()>& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Each side runs twice, alternately, each time after an untimed preparation that also flushes
+// Each side runs three times, alternately, each time after an untimed preparation that flushes
 // what earlier runs left dirty; the better time of each side counts, which evens out the page
 // cache and write-back.
 inline void Compare(const std::string& name, const std::string& tool,
                     const std::function<void()>& prepare, const std::function<void()>& dexaro,
                     const std::function<void()>& standard) {
     double best[2] = {1e300, 1e300};
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 3; ++round) {
         for (int side = 0; side < 2; ++side) {
             prepare();
             ::sync();
