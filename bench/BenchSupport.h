@@ -111,7 +111,7 @@ inline double Seconds(const std::function<void()>& work) {
 }
 
 // Each side runs three times, alternately, each time after an untimed preparation that flushes
-// what earlier runs left dirty; the better time of each side counts, which evens out the page
+// what earlier runs left dirty; the best time of each side counts, which evens out the page
 // cache and write-back.
 inline void Compare(const std::string& name, const std::string& tool,
                     const std::function<void()>& prepare, const std::function<void()>& dexaro,
