@@ -721,18 +721,23 @@ Result MoveAcross(const std::string& source, const std::string& destination, Cop
     return RemoveMovedSource(source, opened, dir.get(), dst.name);
 }
 
-// Gives a complete copy the destination's name, replacing the file there when it exists.
+// Gives a complete copy the destination's name, replacing the file there when it exists. A copy
+// that replaces a file is on disk before it does: after a crash the name holds the old file or
+// the new one, whole, never an empty one.
 Result PublishCopy(Temp& temp, const std::string& name, bool exists) {
+    const auto replace = [&] { return ::fsync(temp.fd.get()) == 0 ? temp.replace(name) : errno; };
     if (temp.name.empty()) {
         // A file with no name lives only while it is open: it takes its name first. Mostly the
         // name is free and the link alone is the copy's last step; else it replaces the old file.
         int err = exists ? EEXIST : temp.link(name);
         if (err == EEXIST)
-            err = temp.replace(name);
+            err = replace();
         if (err)
             return Result::fromErrno(err);
         return {};
     }
+    if (exists && ::fsync(temp.fd.get()) != 0)
+        return Result::fromErrno(errno);
     // Closed first: a network file system may report a failed write only then, and the old
     // destination stays until the copy is whole.
     if (const int err = temp.fd.close())
