@@ -31,7 +31,8 @@ def _numbers(line):
     """The numbers of one line of xprop's output, none when the property is not set."""
     if not line or ("=" not in line and "#" not in line):
         return []
-    return [int(v, 0) for v in line.split("#" if "#" in line else "=", 1)[1].split(",") if v.strip()]
+    values = line.split("#" if "#" in line else "=", 1)[1].split(",")
+    return [int(v, 0) for v in values if v.strip()]
 
 
 class XWindow:
@@ -41,11 +42,9 @@ class XWindow:
         self.id = wid
         # -len: the icon's pixels are not worth reading, only whether there are any.
         props = desktop.xprop("-len", "64", "-id", hex(wid), "WM_WINDOW_ROLE", "_NET_WM_PID",
-                              "_NET_WM_WINDOW_TYPE", "WM_TRANSIENT_FOR", "_NET_FRAME_EXTENTS",
-                              "_NET_WM_ICON")
+                              "WM_TRANSIENT_FOR", "_NET_FRAME_EXTENTS", "_NET_WM_ICON")
         self.role = props.get("WM_WINDOW_ROLE", "").partition("=")[2].strip().strip('"')
         self.pid = (_numbers(props.get("_NET_WM_PID")) or [None])[0]
-        self.types = props.get("_NET_WM_WINDOW_TYPE", "")
         self.transient_for = (_numbers(props.get("WM_TRANSIENT_FOR")) or [None])[0]
         self.extents = _numbers(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]  # l, r, t, b
         self.has_icon = "=" in props.get("_NET_WM_ICON", "")
@@ -63,7 +62,7 @@ class XWindow:
                 self.y + self.height + bottom)
 
     def __repr__(self):
-        return f"<{self.role or 'window'} {hex(self.id)} {(self.x, self.y, self.width, self.height)}>"
+        return f"<{self.role or 'window'} {hex(self.id)} {self.x},{self.y} {self.width}x{self.height}>"
 
 
 class Desktop:
@@ -101,7 +100,8 @@ class Desktop:
 
     def start_manager(self, replace=False):
         """Starts the window manager, with replace in the place of the one running."""
-        before = self._wm_check()
+        check = lambda: self.root_ids("_NET_SUPPORTING_WM_CHECK")  # the manager's own window
+        before = check()
         # xfwm4 reads its settings over D-Bus; its compositor would make stacking depend on
         # timing, and real desktops differ on it anyway.
         command = {"openbox": ["openbox"],
@@ -109,8 +109,7 @@ class Desktop:
                              "--compositor=off"]}[self.wm]
         self._spawn(command + (["--replace"] if replace else []),
                     self.wm + ("-replacing" if replace else ""))
-        wait_for(lambda: self._wm_check() not in (None, before), f"{self.wm} to manage the screen",
-                 timeout=30)
+        wait_for(lambda: check() not in ([], before), f"{self.wm} to manage the screen", timeout=30)
 
     def _spawn(self, command, log_name, **kwargs):
         self.logs.append(open(os.path.join(self.artifacts, log_name + ".log"), "wb"))
@@ -118,11 +117,6 @@ class Desktop:
             command, stdout=self.logs[-1], stderr=subprocess.STDOUT,
             env=getattr(self, "env", None), start_new_session=True, **kwargs))
         return self.processes[-1]
-
-    def _wm_check(self):
-        """The window by which the running window manager shows it is there; None before one."""
-        line = self.xprop("-root", "_NET_SUPPORTING_WM_CHECK").get("_NET_SUPPORTING_WM_CHECK", "")
-        return line.rsplit(" ", 1)[-1] if "window id" in line else None
 
     def close(self):
         for process in reversed(self.processes):
@@ -149,6 +143,7 @@ class Desktop:
                 for line in self.run("xprop", *args).splitlines()}
 
     def root_ids(self, name):
+        """The windows a property of the root window names."""
         return _numbers(self.xprop("-root", name).get(name))
 
     def stacking(self):
@@ -194,9 +189,7 @@ class Screen:
     def __init__(self, path):
         with open(path, "rb") as f:
             data = f.read()
-        header = struct.unpack(">25I", data[:100])
-        if header[11] != 32:
-            raise RuntimeError(f"unexpected frame buffer depth {header[11]}")
+        header = struct.unpack(">25I", data[:100])  # 32 bits a pixel at depth 24
         self.little_endian, self.stride = header[7] == 0, header[12]  # stride: bytes a line
         self.pixels = data[header[0] + 12 * header[19]:]  # after the header and the colour map
 
@@ -236,9 +229,7 @@ class Program:
         window of the program."""
         def find():
             top = (self.windows() or [None])[-1]
-            if top and not top.role and "DIALOG" in top.types:
-                return top if self.desktop.active_window() == top.id else None
-            return None
+            return top if top and not top.role and self.desktop.active_window() == top.id else None
         return wait_for(find, "a box on top of every window, active")
 
     def no_dialog(self):
