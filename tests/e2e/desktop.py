@@ -42,9 +42,11 @@ class XWindow:
         self.id = wid
         # -len: the icon's pixels are not worth reading, only whether there are any.
         props = desktop.xprop("-len", "64", "-id", hex(wid), "WM_WINDOW_ROLE", "_NET_WM_PID",
-                              "WM_TRANSIENT_FOR", "_NET_FRAME_EXTENTS", "_NET_WM_ICON")
+                              "_NET_WM_WINDOW_TYPE", "WM_TRANSIENT_FOR", "_NET_FRAME_EXTENTS",
+                              "_NET_WM_ICON")
         self.role = props.get("WM_WINDOW_ROLE", "").partition("=")[2].strip().strip('"')
         self.pid = (_numbers(props.get("_NET_WM_PID")) or [None])[0]
+        self.types = props.get("_NET_WM_WINDOW_TYPE", "")
         self.transient_for = (_numbers(props.get("WM_TRANSIENT_FOR")) or [None])[0]
         self.extents = _numbers(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]  # l, r, t, b
         self.has_icon = "=" in props.get("_NET_WM_ICON", "")
@@ -62,7 +64,7 @@ class XWindow:
                 self.y + self.height + bottom)
 
     def __repr__(self):
-        return f"<{self.role or 'window'} {hex(self.id)} {self.x},{self.y} {self.width}x{self.height}>"
+        return f"<{self.role or 'window'} {self.width}x{self.height}+{self.x}+{self.y}>"
 
 
 class Desktop:
@@ -229,7 +231,8 @@ class Program:
         window of the program."""
         def find():
             top = (self.windows() or [None])[-1]
-            return top if top and not top.role and self.desktop.active_window() == top.id else None
+            if top and not top.role and "DIALOG" in top.types:
+                return top if self.desktop.active_window() == top.id else None
         return wait_for(find, "a box on top of every window, active")
 
     def no_dialog(self):

@@ -227,6 +227,9 @@ class FolderCommands(DexaroTest):
         self.box_after(("shift+Tab", "shift+Return", "shift+Return", *TO_WORK_LIST, "ctrl+Delete"),
                        "There were errors in your batch delete: ", "No such file or directory")
         self.assertEqual(self.ls("sub"), [])
+        # A click on the end button, in the window's bottom right corner, ends the program.
+        DESKTOP.click((self.main.x + self.main.width - 10, self.main.y + self.main.height - 5))
+        self.assertEqual(self.program.exited(), 0)
 
 
 class ToolWindows(DexaroTest):
