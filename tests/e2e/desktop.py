@@ -14,7 +14,6 @@ import tempfile
 import time
 
 SCREEN = (1280, 800)
-DOUBLE_CLICK_TIME = 0.5  # a little longer than Qt's default 400 ms
 
 
 def wait_for(condition, what, timeout=10.0):
@@ -89,11 +88,10 @@ class Desktop:
                 self.display = ":" + pipe.readline().strip()
             if self.display == ":":
                 raise RuntimeError("Xvfb did not start: see " + os.path.join(artifacts, "xvfb.log"))
-            self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home,
-                            XDG_RUNTIME_DIR=self.home,
+            self.env = {k: v for k, v in os.environ.items() if k not in (
+                "QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS")}
+            self.env.update(DISPLAY=self.display, HOME=self.home, XDG_RUNTIME_DIR=self.home,
                             XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
-            for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
-                self.env.pop(name, None)
             if manager:
                 self.start_manager()
         except BaseException:
@@ -176,10 +174,11 @@ class Desktop:
         self.run("xdotool", "type", "--delay", "30", text, check=True)
 
     def click(self, point, double=False):
-        # Two single clicks on one spot in quick succession would make a double-click.
+        # Two single clicks on one spot in quick succession would make a double-click: apart by
+        # a little more than Qt's 400 ms.
         last_point, last_time = getattr(self, "_last_click", (None, 0.0))
         if point == last_point:
-            time.sleep(max(0.0, last_time + DOUBLE_CLICK_TIME - time.monotonic()))
+            time.sleep(max(0.0, last_time + 0.5 - time.monotonic()))
         self.run("xdotool", "mousemove", *map(str, point), "click",
                  *(["--repeat", "2", "--delay", "80"] if double else []), "1", check=True)
         self._last_click = (point, time.monotonic())

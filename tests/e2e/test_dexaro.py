@@ -160,15 +160,12 @@ class Windows(DexaroTest):
                           ("frmTextRead", "Return"), ("frmFileAttr", None)):
             if opened:
                 self.click_main()
-            if key:
-                opened.append(self.open_tool(role, key))
-                self.assertEqual((self.ls(), self.ls("sub")), (["a.txt", "b.txt", "sub"], []))
-            else:  # a double-click on the entry
+            if not key:  # a double-click on the entry
                 DESKTOP.click(row, double=True)
-                opened.append(self.program.window(role))
-                self.expect_on_top_and_active(opened[-1])
+            opened.append(self.open_tool(role, *[key] if key else []))
             DESKTOP.run("xdotool", "windowmove", "--sync", str(opened[-1].id),
                         str(40 + 70 * len(opened)), str(10 + 50 * len(opened)), check=True)
+        self.assertEqual((self.ls(), self.ls("sub")), (["a.txt", "b.txt", "sub"], []))
         tools = [self.program.window(tool.role) for tool in opened]
         # A click on the main window, then on the background: the main window comes in front with
         # the keyboard, and nothing falls behind the background.
@@ -194,9 +191,8 @@ class LateWindowManager(unittest.TestCase):
     def test_a_manager_started_or_replaced_under_the_program_gives_the_main_window_the_keys(self):
         desktop = Desktop(WM, os.path.join(ARTIFACTS, "late"), manager=False)
         self.addCleanup(desktop.close)
-        folder = tempfile.mkdtemp(prefix="dx", dir="/tmp")
-        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
-        program = Program(desktop, BINARY, folder, os.path.join(ARTIFACTS, "late", "dexaro.log"))
+        program = Program(desktop, BINARY, desktop.home,
+                          os.path.join(ARTIFACTS, "late", "dexaro.log"))
         self.addCleanup(program.stop)
         wait_for(lambda: len(desktop.run("xdotool", "search", "--onlyvisible", "--pid",
                                          str(program.pid)).split()) >= 2,
