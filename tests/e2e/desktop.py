@@ -14,19 +14,24 @@ import tempfile
 import time
 
 SCREEN = (1280, 800)
-DOUBLE_CLICK_TIME = 0.5  # a little longer than Qt's default 400 ms
 
 
-def wait_for(condition, what, timeout=10.0, interval=0.03):
+def wait_for(condition, what, timeout=10.0):
     """The condition's first true value; fails naming what was awaited after timeout seconds."""
     deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
+    while not (value := condition()):
         if time.monotonic() > deadline:
             raise AssertionError(f"timed out after {timeout:.0f} s waiting for {what}")
-        time.sleep(interval)
+        time.sleep(0.03)
+    return value
+
+
+def _numbers(line):
+    """The numbers of one line of xprop's output, none when the property is not set."""
+    if not line or ("=" not in line and "#" not in line):
+        return []
+    values = line.split("#" if "#" in line else "=", 1)[1].split(",")
+    return [int(v, 0) for v in values if v.strip()]
 
 
 class XWindow:
@@ -35,24 +40,20 @@ class XWindow:
     def __init__(self, desktop, wid):
         self.id = wid
         # -len: the icon's pixels are not worth reading, only whether there are any.
-        props = desktop.xprop(["-len", "64", "-id", hex(wid), "WM_WINDOW_ROLE", "_NET_WM_PID",
-                               "_NET_WM_WINDOW_TYPE", "WM_TRANSIENT_FOR", "_NET_FRAME_EXTENTS",
-                               "_NET_WM_ICON"], ignore_errors=True)
-        self.role = "".join(_values(props.get("WM_WINDOW_ROLE"))).strip('"')
+        props = desktop.xprop("-len", "64", "-id", hex(wid), "WM_WINDOW_ROLE", "_NET_WM_PID",
+                              "_NET_WM_WINDOW_TYPE", "WM_TRANSIENT_FOR", "_NET_FRAME_EXTENTS",
+                              "_NET_WM_ICON")
+        self.role = props.get("WM_WINDOW_ROLE", "").partition("=")[2].strip().strip('"')
         self.pid = (_numbers(props.get("_NET_WM_PID")) or [None])[0]
         self.types = props.get("_NET_WM_WINDOW_TYPE", "")
         self.transient_for = (_numbers(props.get("WM_TRANSIENT_FOR")) or [None])[0]
         self.extents = _numbers(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]  # l, r, t, b
         self.has_icon = "=" in props.get("_NET_WM_ICON", "")
-        info = desktop.run(["xwininfo", "-id", hex(wid)], check=False).stdout
+        info = desktop.run("xwininfo", "-id", hex(wid))
         fields = dict(line.strip().partition(":")[::2] for line in info.splitlines())
         self.x, self.y, self.width, self.height = (
             int(fields.get(key, 0)) for key in ("Absolute upper-left X", "Absolute upper-left Y",
                                                 "Width", "Height"))
-
-    @property
-    def client(self):
-        return (self.x, self.y, self.width, self.height)
 
     @property
     def frame(self):
@@ -62,19 +63,7 @@ class XWindow:
                 self.y + self.height + bottom)
 
     def __repr__(self):
-        return f"<{self.role or 'window'} {hex(self.id)} {self.client}>"
-
-
-def _values(line):
-    """The values of one line of xprop's output, empty when the property is not set."""
-    if not line or ("=" not in line and "#" not in line):
-        return []
-    values = line.split("#" if "#" in line else "=", 1)[1].split(",")
-    return [v.strip() for v in values if v.strip()]
-
-
-def _numbers(line):
-    return [int(v, 0) for v in _values(line)]
+        return f"<{self.role or 'window'} {self.width}x{self.height}+{self.x}+{self.y}>"
 
 
 class Desktop:
@@ -82,53 +71,37 @@ class Desktop:
     started later, by start_manager."""
 
     def __init__(self, wm, artifacts, manager=True):
-        self.wm = wm
-        self.artifacts = artifacts
+        self.wm, self.artifacts, self.processes, self.logs = wm, artifacts, [], []
         os.makedirs(artifacts, exist_ok=True)
         self.home = tempfile.mkdtemp(prefix="dx-home-", dir="/tmp")
         self.fbdir = tempfile.mkdtemp(prefix="dx-fb-", dir="/tmp")
-        os.chmod(self.home, 0o700)
-        self.processes = []
-        self.logs = []
         try:
-            self._start(wm, artifacts)
+            # Xvfb picks a free display itself and names it on the pipe once it takes clients.
+            # -noreset: by default the server resets when its last client leaves, and a probe
+            # that leaves just as the window manager connects makes it fail to open the display.
+            read_fd, write_fd = os.pipe()
+            self._spawn(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
+                         f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp", "-noreset",
+                         "-fbdir", self.fbdir], "xvfb", pass_fds=(write_fd,))
+            os.close(write_fd)
+            with os.fdopen(read_fd) as pipe:
+                self.display = ":" + pipe.readline().strip()
+            if self.display == ":":
+                raise RuntimeError("Xvfb did not start: see " + os.path.join(artifacts, "xvfb.log"))
+            self.env = {k: v for k, v in os.environ.items() if k not in (
+                "QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS")}
+            self.env.update(DISPLAY=self.display, HOME=self.home, XDG_RUNTIME_DIR=self.home,
+                            XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
             if manager:
                 self.start_manager()
         except BaseException:
             self.close()
             raise
 
-    def _start(self, wm, artifacts):
-        # Each window manager's run starts looking at a display of its own, so runs in parallel
-        # do not race for the same one.
-        first = {"openbox": 60, "xfwm4": 80}[wm]
-        for number in range(first, first + 20):
-            if os.path.exists(f"/tmp/.X{number}-lock"):
-                continue
-            read_fd, write_fd = os.pipe()
-            # -noreset: by default the server resets when its last client leaves, and a probe
-            # that leaves just as the window manager connects makes it fail to open the display.
-            self.xvfb = self._spawn(["Xvfb", f":{number}", "-displayfd", str(write_fd), "-screen",
-                                     "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp",
-                                     "-noreset", "-fbdir", self.fbdir], "xvfb",
-                                    pass_fds=(write_fd,))
-            os.close(write_fd)
-            with os.fdopen(read_fd) as pipe:
-                ready = pipe.readline().strip()
-            if ready:
-                break
-            self.xvfb.wait()
-        else:
-            raise RuntimeError("Xvfb did not start: see " + os.path.join(artifacts, "xvfb.log"))
-        self.display = ":" + ready
-        self.env = dict(os.environ, DISPLAY=self.display, HOME=self.home, XDG_RUNTIME_DIR=self.home,
-                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
-        for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"):
-            self.env.pop(name, None)
-
     def start_manager(self, replace=False):
         """Starts the window manager, with replace in the place of the one running."""
-        before = self._wm_check()
+        check = lambda: self.root_ids("_NET_SUPPORTING_WM_CHECK")  # the manager's own window
+        before = check()
         # xfwm4 reads its settings over D-Bus; its compositor would make stacking depend on
         # timing, and real desktops differ on it anyway.
         command = {"openbox": ["openbox"],
@@ -136,23 +109,14 @@ class Desktop:
                              "--compositor=off"]}[self.wm]
         self._spawn(command + (["--replace"] if replace else []),
                     self.wm + ("-replacing" if replace else ""))
-        wait_for(lambda: self._wm_check() not in (None, before), f"{self.wm} to manage the screen",
-                 timeout=30)
+        wait_for(lambda: check() not in ([], before), f"{self.wm} to manage the screen", timeout=30)
 
     def _spawn(self, command, log_name, **kwargs):
-        log = open(os.path.join(self.artifacts, log_name + ".log"), "wb")
-        self.logs.append(log)
-        process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT,
-                                   env=getattr(self, "env", None), start_new_session=True,
-                                   **kwargs)
-        self.processes.append(process)
-        return process
-
-    def _wm_check(self):
-        """The window by which the running window manager shows it is there; None before one."""
-        root = self.xprop(["-root", "_NET_SUPPORTING_WM_CHECK"], ignore_errors=True)
-        line = root.get("_NET_SUPPORTING_WM_CHECK", "")
-        return line.rsplit(" ", 1)[-1] if "window id" in line else None
+        self.logs.append(open(os.path.join(self.artifacts, log_name + ".log"), "wb"))
+        self.processes.append(subprocess.Popen(
+            command, stdout=self.logs[-1], stderr=subprocess.STDOUT,
+            env=getattr(self, "env", None), start_new_session=True, **kwargs))
+        return self.processes[-1]
 
     def close(self):
         for process in reversed(self.processes):
@@ -169,43 +133,33 @@ class Desktop:
 
     # --- reading the desktop -------------------------------------------------------------
 
-    def run(self, command, check=True, input=None):
+    def run(self, *command, check=False):
         return subprocess.run(command, env=self.env, capture_output=True, text=True, check=check,
-                              input=input, timeout=20)
+                              timeout=20).stdout
 
-    def xprop(self, args, ignore_errors=False):
-        result = self.run(["xprop"] + args, check=not ignore_errors)
-        props = {}
-        for line in result.stdout.splitlines():
-            name = line.split("(", 1)[0].split(":", 1)[0].strip()
-            if name:
-                props[name] = line
-        return props
+    def xprop(self, *args):
+        """The properties asked for, by name: each the whole line xprop gives for it."""
+        return {line.split("(", 1)[0].split(":", 1)[0].strip(): line
+                for line in self.run("xprop", *args).splitlines()}
+
+    def root_ids(self, name):
+        """The windows a property of the root window names."""
+        return _numbers(self.xprop("-root", name).get(name))
 
     def stacking(self):
         """Managed windows from bottom to top."""
-        line = self.xprop(["-root", "_NET_CLIENT_LIST_STACKING"], ignore_errors=True)
-        return _numbers(line.get("_NET_CLIENT_LIST_STACKING"))
+        return self.root_ids("_NET_CLIENT_LIST_STACKING")
 
     def active_window(self):
-        ids = _numbers(self.xprop(["-root", "_NET_ACTIVE_WINDOW"]).get("_NET_ACTIVE_WINDOW"))
-        return ids[0] if ids else 0
-
-    def windows(self, pid):
-        """The program's managed windows, bottom to top."""
-        found = [XWindow(self, wid) for wid in self.stacking()]
-        return [w for w in found if w.pid == pid]
+        return (self.root_ids("_NET_ACTIVE_WINDOW") or [0])[0]
 
     def screenshot(self, keep_as=None):
-        """The screen as rows of (red, green, blue), read from Xvfb's frame buffer; copied as it is
-        (XWD) to keep_as when given."""
+        """The screen, read from Xvfb's frame buffer; copied as it is (XWD) to keep_as when
+        given."""
         path = os.path.join(self.fbdir, "Xvfb_screen0")
         if keep_as:
             shutil.copyfile(path, keep_as)
         return Screen(path)
-
-    def clipboard(self):
-        return self.run(["xclip", "-o", "-selection", "clipboard"], check=False).stdout
 
     # --- input, as a person gives it -----------------------------------------------------
 
@@ -213,27 +167,20 @@ class Desktop:
         """Keys pressed one after another; "alt+m" holds Alt down while M is pressed."""
         for k in keys:
             *modifiers, last = k.split("+")
-            command = ["xdotool"]
-            for m in modifiers:
-                command += ["keydown", m]
-            command += ["key", last]
-            for m in reversed(modifiers):
-                command += ["keyup", m]
-            self.run(command)
+            self.run("xdotool", *(a for m in modifiers for a in ("keydown", m)), "key", last,
+                     *(a for m in reversed(modifiers) for a in ("keyup", m)), check=True)
 
     def type(self, text):
-        self.run(["xdotool", "type", "--delay", "30", text])
+        self.run("xdotool", "type", "--delay", "30", text, check=True)
 
     def click(self, point, double=False):
-        # Two single clicks on one spot in quick succession would make a double-click.
+        # Two single clicks on one spot in quick succession would make a double-click: apart by
+        # a little more than Qt's 400 ms.
         last_point, last_time = getattr(self, "_last_click", (None, 0.0))
         if point == last_point:
-            time.sleep(max(0.0, last_time + DOUBLE_CLICK_TIME - time.monotonic()))
-        x, y = point
-        command = ["xdotool", "mousemove", str(x), str(y), "click"]
-        if double:
-            command += ["--repeat", "2", "--delay", "80"]
-        self.run(command + ["1"])
+            time.sleep(max(0.0, last_time + 0.5 - time.monotonic()))
+        self.run("xdotool", "mousemove", *map(str, point), "click",
+                 *(["--repeat", "2", "--delay", "80"] if double else []), "1", check=True)
         self._last_click = (point, time.monotonic())
 
 
@@ -243,14 +190,12 @@ class Screen:
     def __init__(self, path):
         with open(path, "rb") as f:
             data = f.read()
-        header = struct.unpack(">25I", data[:100])
-        if header[11] != 32:
-            raise RuntimeError(f"unexpected frame buffer depth {header[11]}")
-        self.little_endian = header[7] == 0
-        self.stride = header[12]  # bytes a line
+        header = struct.unpack(">25I", data[:100])  # 32 bits a pixel at depth 24
+        self.little_endian, self.stride = header[7] == 0, header[12]  # stride: bytes a line
         self.pixels = data[header[0] + 12 * header[19]:]  # after the header and the colour map
 
     def pixel(self, x, y):
+        """Red, green and blue."""
         at = y * self.stride + x * 4
         b0, b1, b2, b3 = self.pixels[at:at + 4]
         return (b2, b1, b0) if self.little_endian else (b1, b2, b3)
@@ -268,7 +213,9 @@ class Program:
         self.pid = self.process.pid
 
     def windows(self):
-        return self.desktop.windows(self.pid)
+        """The program's managed windows, bottom to top."""
+        found = (XWindow(self.desktop, wid) for wid in self.desktop.stacking())
+        return [w for w in found if w.pid == self.pid]
 
     def window(self, role):
         """The window with that role once it is on screen."""
@@ -285,7 +232,6 @@ class Program:
             top = (self.windows() or [None])[-1]
             if top and not top.role and "DIALOG" in top.types:
                 return top if self.desktop.active_window() == top.id else None
-            return None
         return wait_for(find, "a box on top of every window, active")
 
     def no_dialog(self):
@@ -305,7 +251,8 @@ class Program:
                        input=b"", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        check=True, timeout=20)
         self.desktop.key("ctrl+c")
-        return wait_for(self.desktop.clipboard, "the box's text on the clipboard")
+        return wait_for(lambda: self.desktop.run("xclip", "-o", "-selection", "clipboard"),
+                        "the box's text on the clipboard")
 
     def exited(self, timeout=10.0):
         try:
