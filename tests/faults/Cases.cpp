@@ -41,18 +41,18 @@ bool SharesBlocks(const std::string& path) {
     return shared;
 }
 
-class FaultCase : public testing::Test {
-public:
-    explicit FaultCase(std::function<void()> body) : m_body(std::move(body)) {}
-    void TestBody() override { m_body(); }
-
-private:
-    std::function<void()> m_body;
+struct FaultCase : testing::Test {
+    std::function<void()> body;
+    void TestBody() override { body(); }
 };
 
-void Register(const FileSystem& fs, const std::string& name, std::function<void()> body) {
+void Register(const FileSystem& fs, const std::string& name, const std::function<void()>& body) {
     testing::RegisterTest(fs.name.c_str(), name.c_str(), nullptr, nullptr, __FILE__, __LINE__,
-                          [body]() -> testing::Test* { return new FaultCase(body); });
+                          [body]() -> testing::Test* {
+                              auto* test = new FaultCase;
+                              test->body = body;
+                              return test;
+                          });
 }
 
 } // namespace
@@ -69,16 +69,13 @@ std::vector<Case> Cases(const FileSystem& fs) {
         {"move_onto_another_name_of_itself", Move, "h/a", "h/b", "f:h/a n:h/b=h/a", Says::Exists},
         {"copy_onto_symlink_to_itself", Copy, "h/s", "h/a", "f:h/s l:h/a=s", SameFile},
 
-        // Sources that are gone or no regular file. A copy follows a link; only regular files
-        // go to another file system.
+        // Sources that are gone or no regular file. A socket cannot even be opened, so only the
+        // look before opening refuses it in our words (a FIFO or a device is refused once open
+        // too). A copy follows a link; only regular files go to another file system.
         {"copy_vanished_source", Copy, "h/gone", "p/x", "", NoSuchFile},
         {"move_vanished_source", Move, "h/gone", "h/x", "", NoSuchFile},
-        {"copy_fifo", Copy, "h/x", "p/x", "p:h/x", CopyNotRegular},
-        {"copy_device", Copy, "h/x", "p/x", "c:h/x", CopyNotRegular},
         {"copy_socket", Copy, "h/x", "p/x", "u:h/x", CopyNotRegular},
         {"move_fifo", Move, "h/x", "h/y", "p:h/x", Ok},
-        {"move_across_fifo", Move, "h/x", "p/x", "p:h/x", MoveNotRegular},
-        {"move_across_device", Move, "h/x", "p/x", "c:h/x", MoveNotRegular},
         {"move_across_socket", Move, "h/x", "p/x", "u:h/x", MoveNotRegular},
         {"copy_symlink_copies_its_target", Copy, "h/x", "p/x", "f:h/t l:h/x=t", Ok},
         {"copy_dangling_symlink", Copy, "h/x", "p/x", "l:h/x=nowhere", NoSuchFile},
@@ -95,7 +92,6 @@ std::vector<Case> Cases(const FileSystem& fs) {
         {"full_disk_copy_replacing", Copy, "p/s", "h/o", "f:p/s=2M f:h/o", NoSpace, FullDisk},
         {"full_disk_copy_within", Copy, "h/s", "h/n", "f:h/s=2M", reflink ? Ok : NoSpace, FullDisk},
         {"full_disk_move_across", Move, "p/s", "h/n", "f:p/s=2M", NoSpace, FullDisk},
-        {"full_disk_move_within", Move, "h/s", "h/n", "f:h/s=2M", Ok, FullDisk},
         {"size_limit_copy_replacing", Copy, "p/s", "h/o", "f:p/s=2M f:h/o", TooLarge, SizeLimit},
         {"size_limit_copy_within", Copy, "h/s", "h/o", "f:h/s=2M f:h/o", TooLarge, SizeLimit},
         {"size_limit_move_across", Move, "p/s", "h/n", "f:p/s=2M", TooLarge, SizeLimit},
@@ -110,8 +106,6 @@ std::vector<Case> Cases(const FileSystem& fs) {
         {"move_immutable_source", Move, "h/s", "h/x", "f:h/s i:h/s", NotPermitted},
         {"move_across_immutable_source", Move, "h/s", "p/x", "f:h/s i:h/s", NotPermitted},
         {"copy_onto_immutable_file", Copy, "p/s", "h/a", "f:p/s f:h/a i:h/a", NotPermitted},
-        {"copy_into_immutable_folder", Copy, "p/s", "h/d/s", "f:p/s d:h/d i:h/d", NotPermitted},
-        {"move_into_immutable_folder", Move, "h/s", "h/d/s", "f:h/s d:h/d i:h/d", NotPermitted},
         {"copy_into_append_only_folder", Copy, "p/s", "h/d/s", appendOnly, Ok},
         {"copy_onto_file_in_append_only_folder", Copy, "p/s", "h/d/a", appendOnly, NotPermitted},
 
@@ -309,10 +303,8 @@ int main(int argc, char** argv) {
     // The default: writing past the file size limit ends the process. The file layer must hold
     // that off itself.
     std::signal(SIGXFSZ, SIG_DFL);
-    // Before any thread: a process with threads cannot leave its mount namespace.
-    const std::string namespaceError = EnterPrivateMounts();
     testing::InitGoogleTest(&argc, argv);
-    const TestBed bed(namespaceError);
+    const TestBed bed;
     for (const FileSystem& fs : bed.fileSystems) {
         // A file system that could not be made shows as one skipped test that says why.
         if (!fs.skipped.empty())

@@ -133,13 +133,8 @@ void BatchWithNamesTaken(Scene& s) {
         sources.push_back(s["h/src/" + name(i)]);
         moved.push_back(s["h/dst/" + name(i)]);
         WriteFile(sources.back(), "file " + std::to_string(i) + "\n");
-        if (taken(i)) {
-            if (i / 1000 % 2)
-                MakeFolder(moved.back());
-            else
-                WriteFile(moved.back(), "taken");
-            MakeFolder(s["h/back/" + name(i)]);
-        }
+        if (taken(i)) // a folder or a file in the way of the move, a folder in that of the copy
+            s.make((i / 1000 % 2 ? "d:h/dst/" : "f:h/dst/") + name(i) + " d:h/back/" + name(i));
     }
     ASSERT_FALSE(testing::Test::HasFailure());
     Tree expected = s.snapshot();

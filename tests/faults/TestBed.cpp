@@ -6,7 +6,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/btrfs.h>
@@ -45,14 +44,6 @@ bool IsMountPoint(const std::string& folder) {
 
 } // namespace
 
-std::string EnterPrivateMounts() {
-    if (::unshare(CLONE_NEWNS) != 0)
-        return Why("unshare(CLONE_NEWNS)");
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        return Why("making / private");
-    return {};
-}
-
 std::string Crash(const FileSystem& fs, unsigned how) {
     // XFS's shutdown ioctl (XFS_IOC_GOINGDOWN), which ext4 answers too.
     const int root = ::open(fs.root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -61,7 +52,7 @@ std::string Crash(const FileSystem& fs, unsigned how) {
     ::close(root);
     if (::umount2(fs.root.c_str(), 0) != 0)
         return Why("umount after a crash");
-    const std::string mounted = fs.remount();
+    const std::string mounted = RunTool("mount " + fs.mountedFrom + " " + fs.root);
     return why.empty() ? mounted : why;
 }
 
@@ -73,7 +64,7 @@ struct TestBed::Kind {
     unsigned traits;
 };
 
-TestBed::TestBed(const std::string& namespaceError) {
+TestBed::TestBed() {
     // Without barriers the file systems do not make the loop device flush its image to disk,
     // which would only slow the run: the crashes made here lose what is in memory, and the
     // loop device keeps everything the file system wrote. btrfs crawls making many files while
@@ -93,15 +84,19 @@ TestBed::TestBed(const std::string& namespaceError) {
         {"ext4-crash", 128, "mkfs.ext4 -q -F -m 0", "noauto_da_alloc,commit=600", Crashes},
         {"xfs-crash", 300, "mkfs.xfs -q -f", "", Crashes},
     };
+    // A mount namespace of our own (taken before any thread: one with threads cannot), so that
+    // the mounts are seen by nothing else and go with the program.
+    std::string why = ::unshare(CLONE_NEWNS) != 0 ? Why("no private mount namespace")
+                      : ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                          ? Why("making / private")
+                          : "";
     std::string base = "/var/tmp/dexaro-faults-XXXXXX";
-    if (::mkdtemp(base.data()) && ::chmod(base.c_str(), 0755) == 0) {
+    if (why.empty() && ::mkdtemp(base.data()) && ::chmod(base.c_str(), 0755) == 0) {
         m_base = base + "/";
         m_undo.push_back([this] { RemoveTree(m_base); });
+        why = mount("-t tmpfs -o size=64m tmpfs", folder("partner"));
     }
-    std::string why = !namespaceError.empty()
-                          ? "no private mount namespace (" + namespaceError + ")"
-                      : m_base.empty() ? Why("no folder in /var/tmp")
-                                       : mount("tmpfs", folder("partner"), "tmpfs", 0, "size=64m");
+    why = why.empty() && m_base.empty() ? Why("no folder in /var/tmp") : why;
     partner.name = "partner";
     partner.root = m_base + "partner/";
     for (const Kind& kind : kinds) {
@@ -130,36 +125,26 @@ std::string TestBed::folder(const std::string& name) {
     return path;
 }
 
-std::string TestBed::mount(const std::string& source, const std::string& target, const char* type,
-                           unsigned long flags, const char* options) {
-    if (::mount(source.c_str(), target.c_str(), type, flags, options) != 0)
-        return Why(std::string("mount ") + (type ? type : "--bind"));
-    m_undo.push_back([target] {
-        if (::umount2(target.c_str(), 0) != 0)
-            ::umount2(target.c_str(), MNT_DETACH);
-    });
-    return {};
+std::string TestBed::mount(const std::string& from, const std::string& target) {
+    const std::string why = RunTool("mount " + from + " " + target);
+    if (why.empty())
+        m_undo.push_back([target] { ::umount2(target.c_str(), MNT_DETACH); });
+    return why;
 }
 
 FileSystem TestBed::make(const Kind& kind) {
     FileSystem fs{.name = kind.name, .root = folder(kind.name), .traits = kind.traits};
-    fs.skipped =
-        kind.mkfs ? makeOnImage(kind, fs) : mount("tmpfs", fs.root, "tmpfs", 0, kind.options);
+    fs.skipped = kind.mkfs ? makeOnImage(kind, fs)
+                           : mount("-t tmpfs -o " + std::string(kind.options) + " tmpfs", fs.root);
     // Those that crash are tried once, and have no second mount: it would keep the crashed
     // file system alive through the unmount.
-    if (fs.has(Crashes)) {
-        if (fs.skipped.empty())
-            fs.skipped = Crash(fs, kLogFlushed);
+    if (fs.has(Crashes) && fs.skipped.empty())
+        fs.skipped = Crash(fs, kLogFlushed);
+    if (fs.has(Crashes) || !fs.skipped.empty())
         return fs;
-    }
     // The read-only view: a second mount of the same file system.
     fs.readOnly = folder(kind.name + std::string("-ro"));
-    if (fs.skipped.empty())
-        fs.skipped = mount(fs.root, fs.readOnly, nullptr, MS_BIND, nullptr);
-    if (fs.skipped.empty() &&
-        ::mount(nullptr, fs.readOnly.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr))
-        fs.skipped = Why("read-only bind mount");
-    if (!fs.skipped.empty())
+    if (!(fs.skipped = mount("--bind -o ro " + fs.root, fs.readOnly)).empty())
         return fs;
 
     ::chmod(fs.root.c_str(), 0755);
@@ -191,15 +176,12 @@ std::string TestBed::makeOnImage(const Kind& kind, FileSystem& fs) {
     const bool sized = fd >= 0 && ::ftruncate(fd, off_t{kind.megabytes} << 20) == 0;
     ::close(fd);
     std::string why = sized ? RunTool(std::string(kind.mkfs) + " " + image) : Why(image);
-    const std::string type = std::string(kind.name).substr(0, std::string(kind.name).find('-'));
-    if (why.empty() && type == "ntfs")
-        why = mountNtfs(image, fs.root);
     // On a loop device of its own, which the kernel detaches once unmounted.
-    const std::string options = *kind.options ? std::string("loop,") + kind.options : "loop";
-    const std::string mount = "mount -t " + type + " -o " + options + " " + image + " ";
-    fs.remount = [mount, root = fs.root] { return RunTool(mount + root); };
-    if (why.empty() && type != "ntfs" && (why = fs.remount()).empty())
-        m_undo.push_back([root = fs.root] { ::umount2(root.c_str(), MNT_DETACH); });
+    const std::string type = std::string(kind.name).substr(0, std::string(kind.name).find('-'));
+    fs.mountedFrom =
+        "-t " + type + " -o loop" + (*kind.options ? "," : "") + kind.options + " " + image;
+    if (why.empty())
+        why = type == "ntfs" ? mountNtfs(image, fs.root) : mount(fs.mountedFrom, fs.root);
     // Held by the mount now, the image leaves nothing on disk however the run ends; but one that
     // is to be mounted again after a crash stays until the end.
     if (fs.has(Crashes))

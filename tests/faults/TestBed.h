@@ -24,15 +24,11 @@ struct FileSystem {
     std::string readOnly{};  // the same file system through a read-only bind mount; ends in "/"
     std::string subvolume{}; // a btrfs subvolume in it; ends in "/"
     unsigned traits = 0;
-    std::string skipped{};                  // why it is not there; empty when it is
-    const FileSystem* partner = nullptr;    // the other side of copies and moves across
-    std::function<std::string()> remount{}; // mounts it again after a crash; empty, or why not
+    std::string skipped{};               // why it is not there; empty when it is
+    const FileSystem* partner = nullptr; // the other side of copies and moves across
+    std::string mountedFrom{};           // mount(8)'s arguments, to mount it again
     bool has(unsigned wanted) const { return (traits & wanted) == wanted; }
 };
-
-// Gives the program a mount namespace of its own, so that its mounts are seen by nothing else
-// and go with it. Must run before any thread exists. Empty, or why it could not.
-std::string EnterPrivateMounts();
 
 // Shutdown flags: the log is written out first, or not at all.
 constexpr unsigned kLogFlushed = 1, kLogLost = 2;
@@ -45,7 +41,7 @@ std::string Crash(const FileSystem& fs, unsigned how);
 // is the other side of every case across file systems; the two that crash partner each other.
 class TestBed {
 public:
-    explicit TestBed(const std::string& namespaceError);
+    TestBed(); // before any thread
     ~TestBed();
     TestBed(const TestBed&) = delete;
     TestBed& operator=(const TestBed&) = delete;
@@ -59,9 +55,8 @@ private:
     std::string makeOnImage(const Kind& kind, FileSystem& fs);
     std::string mountNtfs(const std::string& image, const std::string& mountPoint);
     std::string folder(const std::string& name); // in the bed, removed at the end
-    // mount(2), undone at the end; empty, or why it failed.
-    std::string mount(const std::string& source, const std::string& target, const char* type,
-                      unsigned long flags, const char* options);
+    // mount(8) from these arguments, undone at the end; empty, or why it failed.
+    std::string mount(const std::string& from, const std::string& target);
 
     std::string m_base;
     std::vector<std::function<void()>> m_undo; // run last first
