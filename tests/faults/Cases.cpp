@@ -153,9 +153,11 @@ std::vector<Case> Cases(const FileSystem& fs) {
 
         // Both file systems crash right after the call (see Crashed). A move across file systems
         // flushes the copy and its name before the source goes: the removal reaches the disk,
-        // while the destination keeps only what was flushed. 8 MiB is far too little for
-        // writeback to start meanwhile: what the file layer does not flush is lost for certain.
+        // while the destination keeps only what was flushed. A copy over a file may be lost, but
+        // must leave the old file then, not an empty one. 8 MiB is far too little for writeback
+        // to start meanwhile: what the file layer does not flush is lost for certain.
         {"move_across_then_crash", Move, "p/s", "h/s", "f:p/s=8M", Ok, Crashed | LogLost},
+        {"copy_replacing_then_crash", Copy, "p/s", "h/a", "f:p/s=8M f:h/a=8M", Ok, Crashed},
     };
 
     // A taken destination: a copy replaces a file, a link or a dangling link with a file of its
