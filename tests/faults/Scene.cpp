@@ -4,15 +4,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <set>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -54,10 +55,8 @@ std::string Describe(const std::string& path, bool followLinks) {
     std::error_code error;
     if (S_ISLNK(st.st_mode))
         return "link " + std::filesystem::read_symlink(path, error).string();
-    if (S_ISFIFO(st.st_mode))
-        return "fifo";
-    if (S_ISSOCK(st.st_mode))
-        return "socket";
+    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))
+        return S_ISFIFO(st.st_mode) ? "fifo" : "socket";
     return "device " + std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
 }
 
@@ -70,14 +69,19 @@ void Walk(const std::string& folder, const std::string& keyPrefix, Tree& tree) {
     }
 }
 
-} // namespace
-
-// Tree keys name a place, not the mount it was reached through.
-std::string TreeKey(std::string ref) {
-    if (ref.starts_with("r/"))
-        ref[0] = 'h';
-    return ref;
+bool MakeSocket(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const bool fits = path.size() < sizeof address.sun_path;
+    std::memcpy(address.sun_path, path.c_str(), std::min(path.size(), sizeof address.sun_path - 1));
+    const bool bound =
+        fits && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
 }
+
+} // namespace
 
 std::string Pattern(size_t size, unsigned seed) {
     std::string bytes(size, '\0');
@@ -101,8 +105,7 @@ std::string Diff(const Tree& expected, const Tree& found) {
     return text;
 }
 
-void MoveInTree(Tree& tree, const std::string& fromRef, const std::string& toRef) {
-    const std::string from = TreeKey(fromRef), to = TreeKey(toRef);
+void MoveInTree(Tree& tree, const std::string& from, const std::string& to) {
     Tree moved;
     if (auto node = tree.extract(from))
         moved[to] = node.mapped();
@@ -115,8 +118,7 @@ void MoveInTree(Tree& tree, const std::string& fromRef, const std::string& toRef
     tree.merge(moved);
 }
 
-Scene::Scene(const FileSystem& fileSystem, const FileSystem& partner)
-    : fs(fileSystem), m_partner(partner) {
+Scene::Scene(const FileSystem& fileSystem) : fs(fileSystem) {
     static std::atomic<int> cases = 0;
     m_name = "c" + std::to_string(++cases) + "/";
     m_places = {"h/", "p/"};
@@ -137,80 +139,53 @@ std::string Scene::operator[](const std::string& ref) const {
     const std::string& base = ref[0] == 'h'   ? fs.root
                               : ref[0] == 'r' ? fs.readOnly
                               : ref[0] == 's' ? fs.subvolume
-                                              : m_partner.root;
+                                              : fs.partner->root;
     return base + m_name + ref.substr(2);
 }
 
-void Scene::make(const std::vector<Step>& steps) {
-    for (const Step& step : steps) {
-        const std::string path = (*this)[step.path];
+void Scene::make(const std::string& steps) {
+    for (size_t at = 0, end; at < steps.size(); at = end + 1) {
+        end = std::min(steps.find(' ', at), steps.size());
+        const std::string step = steps.substr(at, end - at);
+        const size_t equals = step.find('=');
+        const std::string ref = step.substr(2, equals - 2), path = (*this)[ref];
+        const std::string arg = equals == std::string::npos ? "" : step.substr(equals + 1);
+        const size_t size =
+            std::isdigit(arg[0]) ? std::stoul(arg) << (arg.back() == 'M' ? 20 : 0) : 70000;
+        const char* p = path.c_str();
+        const char kind = step[0];
+        const int flag = kind == 'i' ? FS_IMMUTABLE_FL : FS_APPEND_FL;
         bool done = true;
-        switch (step.what) {
-        case Make::File:
-            WriteFile(path, Pattern(step.size,
-                                    static_cast<unsigned>(std::hash<std::string>{}(step.path))));
-            done = ::setxattr(path.c_str(), "user.DOSATTRIB", "0x20", 4, 0) == 0;
-            break;
-        case Make::Compressed: {
-            // Text compresses; the random tail does not, and is stored as it is.
+        if (kind == 'f') {
+            WriteFile(path, Pattern(size, static_cast<unsigned>(std::hash<std::string>{}(ref))));
+            done = ::setxattr(p, "user.DOSATTRIB", "0x20", 4, 0) == 0;
+        } else if (kind == 'z') { // text compresses; the random tail does not, and is stored as is
+            std::string text;
+            while (text.size() < size)
+                text += "a line of text that compresses well, " + std::to_string(text.size());
             WriteFile(path, "");
             done = SetInodeFlag(path, FS_COMPR_FL, true);
-            std::string bytes;
-            while (bytes.size() < step.size)
-                bytes += "a line of text that compresses well, " + std::to_string(bytes.size());
-            bytes += Pattern(256 << 10, 5);
-            const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-            done = done && ::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
-            done = ::syncfs(fd) == 0 && done;
-            ::close(fd);
-            break;
-        }
-        case Make::Folder:
-            done = ::mkdir(path.c_str(), 0755) == 0;
-            break;
-        case Make::Link:
-            done = ::symlink(step.arg.c_str(), path.c_str()) == 0;
-            break;
-        case Make::HardLink:
-            done = ::link((*this)[step.arg].c_str(), path.c_str()) == 0;
-            break;
-        case Make::Fifo:
-            done = ::mkfifo(path.c_str(), 0644) == 0;
-            break;
-        case Make::Socket: {
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            done = path.size() < sizeof address.sun_path;
-            std::memcpy(address.sun_path, path.c_str(),
-                        std::min(path.size(), sizeof address.sun_path - 1));
-            done = done && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-            ::close(fd);
-            break;
-        }
-        case Make::Device:
-            done = ::mknod(path.c_str(), S_IFCHR | 0644, makedev(1, 3)) == 0; // as /dev/null
-            break;
-        case Make::Immutable:
-        case Make::AppendOnly: {
-            const int flag = step.what == Make::Immutable ? FS_IMMUTABLE_FL : FS_APPEND_FL;
-            done = SetInodeFlag(path, flag, true);
-            if (done)
-                m_flagged.emplace_back(path, flag);
-            break;
-        }
-        case Make::Mode:
-            done =
-                ::chmod(path.c_str(), static_cast<mode_t>(std::stoul(step.arg, nullptr, 8))) == 0;
-            break;
-        case Make::BigXattr: {
-            const std::string big(6000, 'x');
-            done = ::setxattr(path.c_str(), "user.big", big.data(), big.size(), 0) == 0;
-            break;
-        }
+            WriteFile(path, text + Pattern(256 << 10, 5));
+        } else if (kind == 's') { // data at the start, at 12 MiB and at the end
+            std::ofstream out(path, std::ios::binary);
+            out << Pattern(4096, 1) << std::flush;
+            out.seekp(12 << 20) << Pattern(65536, 2) << std::flush;
+            done = bool(out.seekp((32 << 20) - 4096) << Pattern(4096, 3) << std::flush);
+        } else {
+            done = kind == 'd'   ? ::mkdir(p, 0755) == 0
+                   : kind == 'l' ? ::symlink(arg.c_str(), p) == 0
+                   : kind == 'n' ? ::link((*this)[arg].c_str(), p) == 0
+                   : kind == 'p' ? ::mkfifo(p, 0644) == 0
+                   : kind == 'u' ? MakeSocket(path)
+                   : kind == 'c' ? ::mknod(p, S_IFCHR | 0644, makedev(1, 3)) == 0 // as /dev/null
+                   : kind == 'm' ? ::chmod(p, static_cast<mode_t>(std::stoul(arg, nullptr, 8))) == 0
+                   : kind == 'x'
+                       ? ::setxattr(p, "user.big", std::string(6000, 'x').data(), 6000, 0) == 0
+                       : (kind == 'i' || kind == 'a') && SetInodeFlag(path, flag, true) &&
+                             (m_flagged.emplace_back(path, flag), true);
         }
         if (!done)
-            ADD_FAILURE() << "cannot make " << step.path << ": " << std::strerror(errno);
+            ADD_FAILURE() << "cannot make " << step << ": " << std::strerror(errno);
     }
 }
 
@@ -223,9 +198,4 @@ Tree Scene::snapshot() const {
 
 std::string Scene::describe(const std::string& ref, bool followLinks) const {
     return Describe((*this)[ref], followLinks);
-}
-
-void Scene::openToEveryone() const {
-    for (const char* where : {"h/", "p/"})
-        EXPECT_EQ(::chmod((*this)[where].c_str(), 0777), 0);
 }
