@@ -105,6 +105,7 @@ protected:
     std::string folder() const { return dir.path(); }
     QString panel() const { return form->Label2->text(); }
     std::vector<std::string> workList() const { return form->List1->items().items(); }
+    std::vector<std::string> fileList() const { return form->File1->folder().names(); }
 
     TempDir dir;
     std::unique_ptr<App> app;
@@ -185,6 +186,4 @@ protected:
         }
         form->File1->refresh();
     }
-
-    std::vector<std::string> mainFiles() const { return form->File1->names(); }
 };

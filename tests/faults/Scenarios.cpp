@@ -320,12 +320,14 @@ void RenamerChainsAndCollisions(Scene& s) {
         std::vector<std::string> paths;
         for (const std::string& entry : entries)
             paths.push_back(s[entry]);
-        const auto outcomes = RenamerLogic::RunRenames(RenamerLogic::PlanRenames(paths, settings));
-        ASSERT_EQ(outcomes.size(), entries.size());
+        const auto plan = RenamerLogic::PlanRenames(paths, settings);
+        const auto job = RenamerLogic::RenameJob(plan);
+        job->run();
+        ASSERT_EQ(job->results().size(), entries.size());
         for (size_t i = 0; i < entries.size(); ++i) {
-            EXPECT_EQ(outcomes[i].result.error, errors[i]) << entries[i];
-            if (outcomes[i].result)
-                MoveInTree(expected, entries[i], "h/" + outcomes[i].to.substr(s["h/"].size()));
+            EXPECT_EQ(job->results()[i].error, errors[i]) << entries[i];
+            if (job->results()[i])
+                MoveInTree(expected, entries[i], "h/" + plan[i].to.substr(s["h/"].size()));
         }
     }
     EXPECT_EQ(Diff(expected, s.snapshot()), "");

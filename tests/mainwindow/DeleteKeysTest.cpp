@@ -47,7 +47,7 @@ TEST_F(DeleteKeys, NothingSelectedOrAnEmptyListDeletesNothingAndAFailedDeleteIsS
     TypeKey(form->List1, Qt::Key_Delete);
     EXPECT_EQ(workList().size(), 3u);
     // Ctrl+Delete on an empty list does not even read the folder again.
-    form->List1->clear();
+    form->List1->items().clear();
     WriteFile(dir / "new.txt", "x");
     TypeKey(form->List1, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(RowOf(form->File1, "new.txt"), -1);

@@ -86,7 +86,7 @@ TEST_F(Form1Browsing, OpeningAFolderFollowsWithTheFileListAndPanelButKeepsTheAtt
     EXPECT_EQ(form->CurrentFolder(), folder());
     DoubleClickRow(form->Dir1, innerRow);
     EXPECT_EQ(form->CurrentFolder(), dir / "inner/");
-    EXPECT_EQ(form->File1->names(), std::vector<std::string>{"deep.txt"});
+    EXPECT_EQ(fileList(), std::vector<std::string>{"deep.txt"});
     EXPECT_EQ(panel(), QString::fromStdString("Active Path: " + dir / "inner/" +
                                               "\r\nActive File: \r\nAttribute: Hidden  "));
 }

@@ -60,7 +60,7 @@ TEST_F(Transfer, InsertInTheFolderListCopiesTheWholeWorkListHere) {
     EXPECT_TRUE(messages->shown.empty());
     EXPECT_EQ(entries().size(), 3u);
     // The file list was read again.
-    EXPECT_EQ(form->File1->names(), (std::vector<std::string>{"one.txt", "two.txt"}));
+    EXPECT_EQ(fileList(), (std::vector<std::string>{"one.txt", "two.txt"}));
 }
 
 TEST_F(Transfer, LetterKeysOfTheWorkList) {
@@ -247,6 +247,6 @@ TEST_F(Transfer, MKeepsItsEntryAfterACancel) {
     EXPECT_TRUE(answered);
     EXPECT_EQ(workList(), std::vector<std::string>{source + "/one.txt"});
     EXPECT_EQ(ReadFile(source + "/one.txt"), "one");
-    EXPECT_TRUE(form->File1->names().empty()); // neither the file nor a temporary of it
+    EXPECT_TRUE(fileList().empty()); // neither the file nor a temporary of it
     EXPECT_TRUE(messages->shown.empty());
 }

@@ -119,6 +119,6 @@ TEST_F(WorkList, RemovingAnotherEntryKeepsTheSelectionOnItsEntry) {
     form->List1->removeItem(1);
     EXPECT_EQ(form->List1->selectedItem(), "");
     form->List1->setListIndex(0);
-    form->List1->clear();
+    form->List1->items().clear();
     EXPECT_EQ(form->List1->listIndex(), -1);
 }

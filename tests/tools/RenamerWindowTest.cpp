@@ -55,7 +55,7 @@ TEST_F(RenamerWindow, FailedRenamesUseUpTheirNumbersAndAreNamedAndUnlistedFilesS
     rename("N", "1", "txt", nullptr,
            "     gone.txt   No such file or directory\r\n     c.txt   File exists\r\n");
     expectNames({{"a.txt", "N01.txt"}, {"b.txt", "N03.txt"}, {"c.txt", "c.txt"}});
-    EXPECT_EQ(mainFiles(), (std::vector<std::string>{"c.txt", "N01.txt", "N03.txt", "N04.txt"}));
+    EXPECT_EQ(fileList(), (std::vector<std::string>{"c.txt", "N01.txt", "N03.txt", "N04.txt"}));
     gather({"d.txt"});
     rename("sub/N", "1", "", nullptr,
            "     d.txt   The new name would put the file into another folder\r\n");

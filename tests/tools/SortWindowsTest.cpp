@@ -59,5 +59,5 @@ TEST_F(ToolWindowTest, NameTextWaitsSilentlyForAChosenFolderThenIsFoundAnywhereI
     EXPECT_EQ(ReadFile(dir / "out/DOCUMENT"), "x/DOCUMENT");
     EXPECT_TRUE(Exists(dir / "x/other.txt") && !Exists(dir / "x/DOCUMENT"));
     EXPECT_TRUE(workList().empty());
-    EXPECT_EQ(mainFiles(), std::vector<std::string>{"new.txt"}); // the file list was read again
+    EXPECT_EQ(fileList(), std::vector<std::string>{"new.txt"}); // the file list was read again
 }
