@@ -35,11 +35,6 @@ protected:
         WriteFile(source + "/two.txt", "two");
         WriteFile(other + "/one.txt", "other one");
     }
-    void gather(const std::vector<std::string>& paths) {
-        for (const auto& p : paths)
-            form->List1->items().append(p);
-    }
-    std::vector<std::string> entries() const { return form->List1->items().items(); }
 
     const std::string source = dir / "source";
     const std::string other = dir / "other";
@@ -47,88 +42,76 @@ protected:
 
 } // namespace
 
-// M in the folder list, and its failures, the e2e suite checks.
-TEST_F(Transfer, InsertInTheFolderListCopiesTheWholeWorkListHere) {
+// Insert in the folder list copies the whole work list here, a later file of a name replacing
+// the earlier copy, and reads the file list again; in the work list it copies only the selected
+// file, with any shift state. A copy onto the file itself is refused with a reason.
+TEST_F(Transfer, InsertCopiesTheWorkListOrItsSelectedFileHere) {
     TypeKey(form->Dir1, Qt::Key_Insert); // an empty work list: nothing to do or say
-    EXPECT_TRUE(messages->shown.empty());
-    gather({source + "/one.txt", other + "/one.txt", source + "/two.txt"});
-    TypeKey(form->Dir1, Qt::Key_Insert, Qt::ShiftModifier); // any shift state
-    // The later file of the same name replaces the earlier copy; nothing to report.
-    EXPECT_EQ(ReadFile(dir / "one.txt"), "other one");
+    form->List1->items().append({source + "/one.txt", other + "/one.txt", source + "/two.txt"});
+    TypeKey(form->List1, Qt::Key_Insert); // nothing selected
+    EXPECT_FALSE(Exists(dir / "one.txt"));
+    form->List1->setListIndex(2);
+    TypeKey(form->List1, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_FALSE(Exists(dir / "one.txt"));
     EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
+    TypeKey(form->Dir1, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(ReadFile(dir / "one.txt"), "other one");
     EXPECT_EQ(ReadFile(source + "/one.txt"), "one");
     EXPECT_TRUE(messages->shown.empty());
-    EXPECT_EQ(entries().size(), 3u);
-    // The file list was read again.
+    EXPECT_EQ(workList().size(), 3u);
     EXPECT_EQ(fileList(), (std::vector<std::string>{"one.txt", "two.txt"}));
+
+    form->List1->items().append(dir / "two.txt");
+    form->List1->setListIndex(3);
+    TypeKey(form->List1, Qt::Key_Insert);
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(messages->shown[0].rfind(Heading::Copying + std::string("\r\n     two.txt   "), 0),
+              0u);
+    EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
 }
 
 TEST_F(Transfer, LetterKeysOfTheWorkList) {
-    gather({source + "/one.txt", source + "/two.txt", other + "/one.txt"});
+    form->List1->items().append({source + "/one.txt", source + "/two.txt", other + "/one.txt"});
     form->List1->setFocus();
     // With nothing selected, M, C and F do nothing.
     TypeKey(form->List1, Qt::Key_M, {}, "m");
     TypeKey(form->List1, Qt::Key_C, Qt::ShiftModifier, "C");
     TypeKey(form->List1, Qt::Key_F, {}, "f");
-    EXPECT_EQ(entries().size(), 3u);
+    EXPECT_EQ(workList().size(), 3u);
     EXPECT_FALSE(Exists(dir / "one.txt"));
 
-    // F copies the selected file here and keeps the entry.
+    // F copies the selected file here and keeps the entry; Ctrl+F types a control character.
     form->List1->setListIndex(2);
-    TypeKey(form->List1, Qt::Key_F, Qt::ShiftModifier, "F");
-    EXPECT_EQ(ReadFile(dir / "one.txt"), "other one");
-    EXPECT_EQ(entries().size(), 3u);
-    // Ctrl+F types a control character: nothing.
-    std::remove((dir / "one.txt").c_str());
     TypeKey(form->List1, Qt::Key_F, Qt::ControlModifier, "\x06");
     EXPECT_FALSE(Exists(dir / "one.txt"));
+    TypeKey(form->List1, Qt::Key_F, Qt::ShiftModifier, "F");
+    EXPECT_EQ(ReadFile(dir / "one.txt"), "other one");
+    EXPECT_EQ(workList().size(), 3u);
 
-    // M moves the selected file and drops its entry.
+    // M moves the selected file and drops its entry, also when the move fails: a bare line
+    // tells why.
     form->List1->setListIndex(1);
     TypeKey(form->List1, Qt::Key_M, {}, "m");
     EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
-    EXPECT_EQ(entries(), (std::vector<std::string>{source + "/one.txt", other + "/one.txt"}));
+    EXPECT_EQ(workList(), (std::vector<std::string>{source + "/one.txt", other + "/one.txt"}));
     EXPECT_EQ(form->List1->listIndex(), -1);
+    form->List1->items().append(source + "/gone.txt");
+    form->List1->setListIndex(2);
+    TypeKey(form->List1, Qt::Key_M, Qt::ShiftModifier, "M");
+    EXPECT_EQ(messages->shown,
+              std::vector<std::string>{Heading::Moving +
+                                       std::string("\r\n     No such file or directory\r\n")});
+    messages->shown.clear();
+    EXPECT_EQ(workList().size(), 2u);
 
-    // C strikes an entry out and touches no file.
+    // C strikes an entry out and touches no file; R empties the list.
     form->List1->setListIndex(0);
     TypeKey(form->List1, Qt::Key_C, {}, "c");
-    EXPECT_EQ(entries(), (std::vector<std::string>{other + "/one.txt"}));
+    EXPECT_EQ(workList(), (std::vector<std::string>{other + "/one.txt"}));
     EXPECT_TRUE(Exists(source + "/one.txt"));
-
-    // R empties the list.
     TypeKey(form->List1, Qt::Key_R, {}, "r");
-    EXPECT_TRUE(entries().empty());
+    EXPECT_TRUE(workList().empty());
     EXPECT_TRUE(messages->shown.empty());
-}
-
-TEST_F(Transfer, MOnAVanishedFileReportsABareLineAndDropsTheEntry) {
-    gather({source + "/gone.txt"});
-    form->List1->setListIndex(0);
-    TypeKey(form->List1, Qt::Key_M, Qt::ShiftModifier, "M");
-    ASSERT_EQ(messages->shown.size(), 1u);
-    EXPECT_EQ(messages->shown[0],
-              "There were errors in moving your files: \r\n     No such file or directory\r\n");
-    EXPECT_TRUE(entries().empty());
-}
-
-TEST_F(Transfer, InsertInTheWorkListCopiesOnlyTheSelectedFile) {
-    gather({source + "/one.txt", source + "/two.txt"});
-    TypeKey(form->List1, Qt::Key_Insert);
-    EXPECT_FALSE(Exists(dir / "one.txt"));
-    form->List1->setListIndex(1);
-    TypeKey(form->List1, Qt::Key_Insert, Qt::ControlModifier);
-    EXPECT_FALSE(Exists(dir / "one.txt"));
-    EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
-    // A copy onto the same file is refused with a reason and leaves it whole.
-    form->List1->items().append(dir / "two.txt");
-    form->List1->setListIndex(2);
-    TypeKey(form->List1, Qt::Key_Insert);
-    ASSERT_EQ(messages->shown.size(), 1u);
-    EXPECT_EQ(
-        messages->shown[0].rfind("There were errors in copying your files: \r\n     two.txt   ", 0),
-        0u);
-    EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
 }
 
 // The folder refuses these deletes, so making a file plain first cannot help: whatever it changed
@@ -169,12 +152,11 @@ TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
 // that is not there among them), a delete ends it.
 TEST_F(Transfer, CtrlZPutsTheLastMoveBackOnce) {
     WriteFile(source + "/three.txt", "three");
-    gather({source + "/one.txt", source + "/two.txt", source + "/three.txt"});
+    form->List1->items().append({source + "/one.txt", source + "/two.txt", source + "/three.txt"});
     TypeKey(form->Dir1, Qt::Key_M, {}, QStringLiteral("m"));
     EXPECT_EQ(ReadFile(dir / "two.txt"), "two");
-    EXPECT_TRUE(entries().empty());
+    EXPECT_TRUE(workList().empty());
     TypeKey(form->Dir1, Qt::Key_M, {}, QStringLiteral("m"));
-    TypeKey(form->Dir1, Qt::Key_Insert);
     TypeKey(form->List1, Qt::Key_Delete);
     form->List1->items().append(dir / "never-there");
     form->List1->setListIndex(0);
@@ -183,7 +165,7 @@ TEST_F(Transfer, CtrlZPutsTheLastMoveBackOnce) {
     WriteFile(dir / "three.txt", "changed");
     QTest::keyClick(form->File1, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(ReadFile(source + "/two.txt"), "two");
-    EXPECT_EQ(entries(), std::vector<std::string>{source + "/two.txt"});
+    EXPECT_EQ(workList(), std::vector<std::string>{source + "/two.txt"});
     EXPECT_EQ(messages->shown, std::vector<std::string>{
                                    std::string(Heading::Undo) +
                                    "\r\n     one.txt   Changed since, so left where it is"
@@ -192,7 +174,7 @@ TEST_F(Transfer, CtrlZPutsTheLastMoveBackOnce) {
     EXPECT_EQ(ReadFile(dir / "one.txt"), "changed");
 
     TypeKey(form->Dir1, Qt::Key_M, {}, QStringLiteral("m"));
-    gather({dir / "one.txt"});
+    form->List1->items().append(dir / "one.txt");
     form->List1->setListIndex(0);
     TypeKey(form->List1, Qt::Key_Delete);
     EXPECT_FALSE(Exists(dir / "one.txt"));
