@@ -1,31 +1,18 @@
 #include "WidgetSupport.h"
-#include "core/BatchTransfer.h"
 #include "ui/frmProgress.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <map>
 #include <poll.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <sys/xattr.h>
 
 namespace {
-
-// A file's exact mode and raw record, the one a Windows client sees through Samba.
-std::pair<mode_t, std::string> ModeAndRecord(const std::string& path) {
-    struct stat st {};
-    char record[512];
-    const ssize_t n = ::lgetxattr(path.c_str(), "user.DOSATTRIB", record, sizeof record);
-    return {::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0,
-            std::string(record, static_cast<size_t>(std::max<ssize_t>(n, 0)))};
-}
 
 class Transfer : public MainWindowTest {
 protected:
@@ -114,39 +101,6 @@ TEST_F(Transfer, LetterKeysOfTheWorkList) {
     TypeKey(form->List1, Qt::Key_R, {}, "r");
     EXPECT_TRUE(workList().empty());
     EXPECT_TRUE(messages->shown.empty());
-}
-
-// The folder refuses these deletes, so making a file plain first cannot help: whatever it changed
-// goes back byte for byte, and only ever on the file itself, never on what a link points to.
-TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
-    const auto dir = FolderWithImmutableFlag();
-    if (!dir)
-        GTEST_SKIP() << "no folder here on a file system with the immutable flag";
-    MakeFolder(*dir / "locked");
-    MakeFolder(*dir / "open");
-    const std::map<std::string, std::pair<mode_t, std::string>> files = {
-        {"locked/text", {0444, std::string("0x21\0", 5)}},
-        {"locked/samba",
-         {0555, ReadFile(FixturePath("dosattrib/v5-readonly-hidden-system-archive.bin"))}},
-        {"open/target", {0444, std::string("0x21\0", 5)}}};
-    for (const auto& [name, marked] : files) {
-        WriteFile(*dir / name, "kept");
-        ASSERT_EQ(::setxattr((*dir / name).c_str(), "user.DOSATTRIB", marked.second.data(),
-                             marked.second.size(), 0),
-                  0);
-        ASSERT_EQ(::chmod((*dir / name).c_str(), marked.first), 0);
-    }
-    ASSERT_EQ(::symlink("../open/target", (*dir / "locked/link").c_str()), 0);
-    Immutable locked{*dir / "locked"};
-    ASSERT_TRUE(locked.set);
-    for (const char* name : {"locked/text", "locked/samba", "locked/link"}) {
-        const Result result = BatchTransfer::DeleteFile(*dir / name);
-        EXPECT_EQ(result.error, "Operation not permitted") << name;
-        EXPECT_EQ(result.code, EPERM) << name;
-    }
-    EXPECT_TRUE(Exists(*dir / "locked/link"));
-    for (const auto& [name, marked] : files)
-        EXPECT_EQ(ModeAndRecord(*dir / name), marked) << name;
 }
 
 // Ctrl+Z, from any list of the window, puts the last move back once, entries and all, naming
