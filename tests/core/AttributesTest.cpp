@@ -246,6 +246,8 @@ TEST(AttributeWords, ComeInTheirOwnOrder) {
     WriteFile(file, "x");
     ASSERT_TRUE(SetFileAttributesA(file, Normal));
     EXPECT_EQ(Module1::GetAttributeText(file), "");
+    ASSERT_TRUE(SetFileAttributesA(file, Archive));
+    EXPECT_EQ(Module1::GetAttributeText(file), "Archive  ");
     const Result all = SetFileAttributesA(file, ReadOnly | Hidden | System | Archive);
     if (!all)
         GTEST_SKIP() << "this file system cannot store the attribute record: " << all.error;

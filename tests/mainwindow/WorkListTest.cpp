@@ -77,6 +77,9 @@ TEST_F(WorkList, ClicksFeedThePanel) {
     EXPECT_TRUE(
         lines()[3].endsWith(", Modify: 3/15/2009 6:40:10 PM, Last Accessed: 3/15/2009 6:40:10 PM"))
         << lines()[3].toStdString();
+    form->File1->refresh();
+    ClickRow(form->File1, 0); // the plain namesake
+    EXPECT_EQ(lines()[2], "Attribute: ");
     form->List1->setFocus();
     QTest::keyClick(form->List1, Qt::Key_Down);
     EXPECT_EQ(form->CurrentFile(), "b.txt");
