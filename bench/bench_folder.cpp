@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         const std::string what = std::to_string(files) + " files: ";
         const auto leave = [&] {
             form->Dir1->setPath(root);
-            form->List1->clear();
+            form->List1->items().clear();
             QApplication::processEvents();
         };
         const auto lsSort = [&] { RunShell("ls -U " + Quote(folder) + " | sort >/dev/null"); };

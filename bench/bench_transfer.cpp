@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     // The work list holds the given files and the main window shows folder.
     const auto prepare = [&](const std::string& folder, const std::string& from,
                              const std::vector<std::string>& names) {
-        form->List1->clear();
+        form->List1->items().clear();
         form->List1->items().append(from + "/", names);
         form->List1->setListIndex(0, true);
         form->Dir1->setPath(folder);

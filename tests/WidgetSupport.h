@@ -15,7 +15,6 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
-#include <deque>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -60,23 +59,18 @@ inline int RowOf(const ListBox* list, const std::string& text) {
     return -1;
 }
 
-// Records every box instead of showing it; input boxes take their answers from a queue.
+// Records every box instead of showing it; an input box is answered with nothing.
 class RecordingMessages : public Messages {
 public:
     void message(const std::string& text) override { shown.push_back(text); }
     std::string input(const QString& prompt) override {
         prompts.push_back(prompt);
-        if (answers.empty())
-            return {};
-        std::string answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return {};
     }
     void beep() override { ++beeps; }
 
     std::vector<std::string> shown;
     std::vector<QString> prompts;
-    std::deque<std::string> answers;
     int beeps = 0;
 };
 
@@ -105,6 +99,7 @@ protected:
     std::string folder() const { return dir.path(); }
     QString panel() const { return form->Label2->text(); }
     std::vector<std::string> workList() const { return form->List1->items().items(); }
+    std::vector<std::string> fileList() const { return form->File1->folder().names(); }
 
     TempDir dir;
     std::unique_ptr<App> app;
@@ -185,6 +180,4 @@ protected:
         }
         form->File1->refresh();
     }
-
-    std::vector<std::string> mainFiles() const { return form->File1->names(); }
 };

@@ -24,7 +24,8 @@ public:
     // nothing when folder is not a readable folder.
     bool setPath(const std::string& folder);
     // Moves to the folder last shown on the volume mounted at mountPoint (the mount point itself
-    // at first, and always when the list keeps no memory).
+    // at first, and always when the list keeps no memory); a volume that cannot be read leaves
+    // the list as it was.
     bool setDrive(const std::string& mountPoint);
     // Where every folder the list shows is noted and setDrive looks; shared by all folder lists
     // of the program, owned by the application.

@@ -10,8 +10,6 @@ class DriveListBox : public QComboBox {
 public:
     explicit DriveListBox(QWidget* parent = nullptr);
 
-    // The selected volume's text, e.g. "/media/stick [BACKUP]".
-    QString drive() const { return currentText(); }
     // The selected volume's mount point; empty when none is listed.
     std::string mountPoint() const;
 

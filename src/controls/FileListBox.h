@@ -18,8 +18,6 @@ public:
     // Brings the list up to date with every change made so far, without raising Click.
     void refresh() { m_folder.refresh(); }
     FolderModel& folder() { return m_folder; }
-    // Every name listed, in list order.
-    std::vector<std::string> names() const { return m_folder.names(); }
     // A folder's list is the folder's own: nobody fills it.
     ByteListModel& items() = delete;
     const ByteListModel& items() const = delete;

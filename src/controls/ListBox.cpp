@@ -100,7 +100,3 @@ void ListBox::removeItem(int index) {
     }
     m_model->removeAt(index);
 }
-
-void ListBox::clear() {
-    m_model->clear();
-}

@@ -47,8 +47,6 @@ public:
     // Removes entry index; the ones behind it move up. When it was the selected one, no entry is
     // selected afterwards (a plain view would select its neighbour).
     void removeItem(int index);
-    // Removes every entry; none is selected afterwards.
-    void clear();
 
     KeyAdapter* keys() const { return m_keys; }
 

@@ -145,14 +145,4 @@ std::unique_ptr<BatchJob> RenameJob(std::vector<PlannedRename> plan, RenameFunct
     return job;
 }
 
-std::vector<RenameOutcome> RunRenames(const std::vector<PlannedRename>& plan,
-                                      const RenameFunction& rename) {
-    const auto job = RenameJob(plan, rename);
-    job->run();
-    std::vector<RenameOutcome> outcomes;
-    for (std::size_t index = 0; index < job->results().size(); ++index)
-        outcomes.push_back({plan[index].from, plan[index].to, job->results()[index]});
-    return outcomes;
-}
-
 } // namespace RenamerLogic

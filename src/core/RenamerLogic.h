@@ -76,14 +76,4 @@ inline Result MoveWithoutReplacing(const std::string& from, const std::string& t
 std::unique_ptr<BatchJob> RenameJob(std::vector<PlannedRename> plan,
                                     RenameFunction rename = MoveWithoutReplacing);
 
-struct RenameOutcome {
-    std::string from;
-    std::string to;
-    Result result;
-};
-
-// Runs RenameJob to its end on this thread.
-std::vector<RenameOutcome> RunRenames(const std::vector<PlannedRename>& plan,
-                                      const RenameFunction& rename = MoveWithoutReplacing);
-
 } // namespace RenamerLogic

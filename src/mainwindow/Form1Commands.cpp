@@ -176,7 +176,7 @@ void Form1Commands::List1_KeyPress(int KeyAscii) {
         if (List1->listIndex() >= 0)
             List1->removeItem(List1->listIndex());
     } else if (k == QLatin1String("R")) {
-        List1->clear();
+        List1->items().clear();
     } else if (k == QLatin1String("F")) {
         if (List1->listIndex() >= 0)
             CopySelectedToFolder();

@@ -15,10 +15,6 @@ void FolderChanged(ToolWindow window, DirListBox* folders, DriveListBox* drives)
     drives->showVolumeOf(folders->path());
 }
 
-void DriveChanged(DirListBox* folders, DriveListBox* drives) {
-    folders->setDrive(drives->mountPoint());
-}
-
 void StartFolderList(DirListBox* folders, DriveListBox* drives, const std::string& targetFolder) {
     // A target removed since it was chosen stays the target (the sort then names each file it
     // could not place), but the list cannot show it.
@@ -28,10 +24,6 @@ void StartFolderList(DirListBox* folders, DriveListBox* drives, const std::strin
             folders->setPath("/");
     }
     drives->showVolumeOf(folders->path());
-}
-
-std::vector<std::string> WorkListEntries() {
-    return Shell::instance().workList().items();
 }
 
 void RunSort(std::unique_ptr<BatchJob> job, SortLogic::Action action) {

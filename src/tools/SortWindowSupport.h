@@ -20,13 +20,8 @@ namespace SortWindowSupport {
 void StartFolderList(DirListBox* folders, DriveListBox* drives, const std::string& targetFolder);
 
 // The folder lists of the sort windows: a new folder becomes the window's target (with its
-// closing "/") and the drive list shows its volume; a picked volume moves the folder list to it
-// (a volume that cannot be read leaves everything as it was).
+// closing "/") and the drive list shows its volume.
 void FolderChanged(ToolWindow window, DirListBox* folders, DriveListBox* drives);
-void DriveChanged(DirListBox* folders, DriveListBox* drives);
-
-// The main window's work list as it is now (empty when there is no main window).
-std::vector<std::string> WorkListEntries();
 
 // Runs a sort over the work list (nothing for Action::None) and reports what failed; afterwards
 // the work list is empty, or, after a cancel, holds what the sort did not reach; the main

@@ -63,23 +63,12 @@ void frmBatchRenamer::chkExtension_Click() {
 }
 
 void frmBatchRenamer::cmdRename_Click() {
-    if (chkExtension->isChecked())
-        RenameWithExtension();
-    else
-        RenameWithOutExtension();
+    Rename(chkExtension->isChecked());
 }
 
 void frmBatchRenamer::List1_KeyUp(int KeyCode, int /*Shift*/) {
     if (KeyCode == ::KeyCode::Delete && List1->listIndex() >= 0)
         List1->removeItem(List1->listIndex());
-}
-
-void frmBatchRenamer::RenameWithExtension() {
-    Rename(true);
-}
-
-void frmBatchRenamer::RenameWithOutExtension() {
-    Rename(false);
 }
 
 void frmBatchRenamer::Rename(bool keepExtension) {

@@ -58,11 +58,6 @@ public:
 
     void Form_Load() override;
 
-    // The renaming run, every file keeping its own extension.
-    void RenameWithExtension();
-    // The renaming run, every file getting the typed extension.
-    void RenameWithOutExtension();
-
 private:
     void chkExtension_Click();
     void cmdRename_Click();

@@ -57,7 +57,7 @@ frmMoveByExtension::frmMoveByExtension()
 }
 
 void frmMoveByExtension::Form_Load() {
-    List1->items().append(SortWindowSupport::WorkListEntries());
+    List1->items().append(Shell::instance().workList().items());
 }
 
 QString frmMoveByExtension::Retyped(const QString& typed) {
@@ -114,7 +114,7 @@ void frmMoveByExtension::Dir1_Change() {
 }
 
 void frmMoveByExtension::Drive1_Change() {
-    SortWindowSupport::DriveChanged(Dir1, Drive1);
+    Dir1->setDrive(Drive1->mountPoint());
 }
 
 void frmMoveByExtension::Command1_Click() {

@@ -69,7 +69,7 @@ void frmMoveFileByDate::Dir1_Change() {
 }
 
 void frmMoveFileByDate::Drive1_Change() {
-    SortWindowSupport::DriveChanged(Dir1, Drive1);
+    Dir1->setDrive(Drive1->mountPoint());
 }
 
 void frmMoveFileByDate::txtDate_LostFocus() {

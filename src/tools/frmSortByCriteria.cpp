@@ -51,7 +51,7 @@ frmSortByCriteria::frmSortByCriteria()
 }
 
 void frmSortByCriteria::Form_Load() {
-    List1->items().append(SortWindowSupport::WorkListEntries());
+    List1->items().append(Shell::instance().workList().items());
 }
 
 void frmSortByCriteria::Dir1_Change() {
@@ -59,7 +59,7 @@ void frmSortByCriteria::Dir1_Change() {
 }
 
 void frmSortByCriteria::Drive1_Change() {
-    SortWindowSupport::DriveChanged(Dir1, Drive1);
+    Dir1->setDrive(Drive1->mountPoint());
 }
 
 void frmSortByCriteria::Command1_Click() {

@@ -37,10 +37,6 @@ void ToolWindowBase::placeControls() {
     ApplyDesign(this, m_design);
 }
 
-void ToolWindowBase::Form_LostFocus() {
-    unload();
-}
-
 void ToolWindowBase::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     // Only the window's own focus counts, and only when it moves on inside the program: switching
@@ -48,7 +44,7 @@ void ToolWindowBase::focusOutEvent(QFocusEvent* event) {
     if (!m_lostFocusRule || event->reason() == Qt::ActiveWindowFocusReason ||
         event->reason() == Qt::PopupFocusReason)
         return;
-    Form_LostFocus();
+    unload();
 }
 
 void ToolWindowBase::closeEvent(QCloseEvent* event) {

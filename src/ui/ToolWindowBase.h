@@ -38,8 +38,6 @@ protected:
     // its name and description; the controls' object names must be set.
     void placeControls();
 
-    void Form_LostFocus();
-
     void focusOutEvent(QFocusEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

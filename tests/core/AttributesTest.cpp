@@ -1,4 +1,5 @@
 #include "core/Attributes.h"
+#include "core/Module1.h"
 
 #include "TestSupport.h"
 
@@ -6,7 +7,6 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <tuple>
@@ -235,4 +235,21 @@ TEST(FileAttributesWithoutXattrs, KeepReadOnlyAndExplainTheRest) {
     });
     if (!error.empty())
         GTEST_SKIP() << "cannot mount a ramfs in a private namespace: " << error;
+}
+
+// The words the panel shows: read-only first and archive before hidden and system, whatever the
+// bit values, each followed by two blanks; none for a file gone or plain.
+TEST(AttributeWords, ComeInTheirOwnOrder) {
+    TempDir dir;
+    EXPECT_EQ(Module1::GetAttributeText(dir / "gone.txt"), "");
+    const std::string file = dir / "plain.txt";
+    WriteFile(file, "x");
+    ASSERT_TRUE(SetFileAttributesA(file, Normal));
+    EXPECT_EQ(Module1::GetAttributeText(file), "");
+    ASSERT_TRUE(SetFileAttributesA(file, Archive));
+    EXPECT_EQ(Module1::GetAttributeText(file), "Archive  ");
+    const Result all = SetFileAttributesA(file, ReadOnly | Hidden | System | Archive);
+    if (!all)
+        GTEST_SKIP() << "this file system cannot store the attribute record: " << all.error;
+    EXPECT_EQ(Module1::GetAttributeText(file), "Read Only  Archive  Hidden  System  ");
 }

@@ -1,7 +1,8 @@
 // What the fault matrix (tests/faults) does not look at: mode, times and record carried along,
-// a copy killed half way, and which leftover temporaries go.
+// a copy killed half way, which leftover temporaries go, and a refused delete.
 
 #include "core/FileOps.h"
+#include "core/BatchTransfer.h"
 
 #include "TestSupport.h"
 
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -127,6 +129,48 @@ TEST(FileOps, LeftoverTemporariesGoOnlyWhenProvablyDead) {
     EXPECT_EQ(NamesIn(dir.path()),
               (Names{".dexaro-BBBBBBBB.tmp", ".dexaro-CCCCCCCC.tmp", ".dexaro-D.tmp", "keep.tmp"}));
     ::close(live);
+}
+
+// The folder refuses these deletes, so making a file plain first cannot help: whatever it changed
+// goes back byte for byte, and only ever on the file itself, never on what a link points to.
+TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
+    const auto dir = FolderWithImmutableFlag();
+    if (!dir)
+        GTEST_SKIP() << "no folder here on a file system with the immutable flag";
+    MakeFolder(*dir / "locked");
+    MakeFolder(*dir / "open");
+    const std::map<std::string, std::pair<mode_t, std::string>> files = {
+        {"locked/text", {0444, std::string("0x21\0", 5)}},
+        {"locked/samba",
+         {0555, ReadFile(FixturePath("dosattrib/v5-readonly-hidden-system-archive.bin"))}},
+        {"open/target", {0444, std::string("0x21\0", 5)}}};
+    for (const auto& [name, marked] : files) {
+        WriteFile(*dir / name, "kept");
+        ASSERT_EQ(::setxattr((*dir / name).c_str(), "user.DOSATTRIB", marked.second.data(),
+                             marked.second.size(), 0),
+                  0);
+        ASSERT_EQ(::chmod((*dir / name).c_str(), marked.first), 0);
+    }
+    ASSERT_EQ(::symlink("../open/target", (*dir / "locked/link").c_str()), 0);
+    Immutable locked{*dir / "locked"};
+    ASSERT_TRUE(locked.set);
+    for (const char* name : {"locked/text", "locked/samba", "locked/link"}) {
+        const Result result = BatchTransfer::DeleteFile(*dir / name);
+        EXPECT_EQ(result.error, "Operation not permitted") << name;
+        EXPECT_EQ(result.code, EPERM) << name;
+    }
+    EXPECT_TRUE(Exists(*dir / "locked/link"));
+    for (const auto& [name, marked] : files) {
+        struct stat st {};
+        char record[512];
+        const ssize_t n =
+            ::getxattr((*dir / name).c_str(), "user.DOSATTRIB", record, sizeof record);
+        EXPECT_EQ(::stat((*dir / name).c_str(), &st), 0);
+        EXPECT_EQ(
+            std::pair(st.st_mode & 07777, std::string(record, n > 0 ? static_cast<size_t>(n) : 0)),
+            marked)
+            << name;
+    }
 }
 
 } // namespace

@@ -1,25 +1,15 @@
 #include "core/RenamerLogic.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace RenamerLogic;
-
-namespace {
-
-std::vector<std::string> Numbers(const std::string& startText, size_t count) {
-    const std::vector<std::string> entries(count, "/photos/a.jpg");
-    std::vector<std::string> numbers;
-    for (const PlannedRename& step : PlanRenames(entries, {"", startText, true, ""}))
-        numbers.push_back(NumberText(step.number));
-    return numbers;
-}
-
 using Texts = std::vector<std::string>;
 
-} // namespace
-
-TEST(Renamer, StartNumberIsReadAsASixteenBitNumber) {
-    // Fractions round to the nearest, halves to the even neighbour.
+// The start number is read as a 16-bit number, a fraction rounded to the nearest (halves to the
+// even neighbour); one that cannot be read starts at 0. Every number below 10 gets a "0" before
+// it; they run on and stop at 32767.
+TEST(Renamer, NumbersStartAsTypedAndRunOnTo32767) {
     const std::pair<const char*, int> read[] = {
         {"1", 1},         {"  7 ", 7},        {"+5", 5},          {"-2", -2},
         {"007", 7},       {"1.5", 2},         {"2.5", 2},         {"2.50001", 3},
@@ -32,52 +22,49 @@ TEST(Renamer, StartNumberIsReadAsASixteenBitNumber) {
         EXPECT_EQ(ReadStartNumber(unreadable), std::nullopt) << unreadable;
         EXPECT_EQ(StartCounter(unreadable), 0) << unreadable;
     }
-}
-
-TEST(Renamer, NumbersGetAZeroBeforeEverythingBelowTenRunOnAndStopAt32767) {
-    EXPECT_EQ(Numbers("9", 3), (Texts{"09", "10", "11"}));
-    EXPECT_EQ(Numbers("-2", 4), (Texts{"0-2", "0-1", "00", "01"}));
-    EXPECT_EQ(Numbers("", 2), (Texts{"00", "01"}));
-    EXPECT_EQ(Numbers("32766", 3), (Texts{"32766", "32767", "32767"}));
+    const std::tuple<const char*, size_t, Texts> runs[] = {
+        {"9", 3, {"09", "10", "11"}},
+        {"-2", 4, {"0-2", "0-1", "00", "01"}},
+        {"", 2, {"00", "01"}},
+        {"32766", 3, {"32766", "32767", "32767"}}};
+    for (const auto& [start, count, shown] : runs) {
+        Texts numbers;
+        for (const PlannedRename& step : PlanRenames(Texts(count, "/a.jpg"), {"", start, true, ""}))
+            numbers.push_back(NumberText(step.number));
+        EXPECT_EQ(numbers, shown) << start;
+    }
     EXPECT_EQ(NumberText(100), "100");
     EXPECT_EQ(NumberText(-32768), "0-32768");
-    EXPECT_EQ(NextCounter(-1), 0);
-    EXPECT_EQ(NextCounter(32767), 32767);
 }
 
-TEST(Renamer, NewNamesStayInTheEntrysFolder) {
+// A new name is the entry's folder, the base, the number, "." and the extension: the file's own
+// (everything after its last ".", across a "/" when only a folder name has one) or the one given.
+// Nothing is left out or added. A name that would leave the folder is refused, and still numbered.
+TEST(Renamer, NewNamesStayInTheEntrysFolderOrAreRefused) {
     const Texts entries{"/photos/IMG_7.JPG", "/scans/page.tif"};
     const auto kept = PlanRenames(entries, {"Holiday", "9", true, "ignored"});
     ASSERT_EQ(kept.size(), 2u);
-    EXPECT_EQ(kept[0].to, "/photos/Holiday09.JPG");
-    EXPECT_EQ(kept[1].to, "/scans/Holiday10.tif");
     EXPECT_EQ(kept[0].from, entries[0]);
+    EXPECT_EQ(kept[0].to + " " + kept[1].to, "/photos/Holiday09.JPG /scans/Holiday10.tif");
     EXPECT_TRUE(kept[0].refusal.empty());
-
     const auto replaced = PlanRenames(entries, {"Holiday", "9", false, "jpg"});
-    EXPECT_EQ(replaced[0].to, "/photos/Holiday09.jpg");
-    EXPECT_EQ(replaced[1].to, "/scans/Holiday10.jpg");
+    EXPECT_EQ(replaced[0].to + " " + replaced[1].to, "/photos/Holiday09.jpg /scans/Holiday10.jpg");
+    const std::pair<std::string, const char*> names[] = {
+        {NewNameKeepingExtension("/photos/a.JPG", "", 1), "/photos/01.JPG"},
+        {NewNameWithExtension("/photos/a.JPG", "Holiday", 1, ""), "/photos/Holiday01."},
+        {NewNameKeepingExtension("/photos/readme", "Holiday", 1), "/photos/Holiday01."},
+        {NewNameKeepingExtension("/a/archive.tar.gz", "x", 1), "/a/x01.gz"},
+        {NewNameKeepingExtension("/my.dir/readme", "Holiday", 1), "/my.dir/Holiday01.dir/readme"}};
+    for (const auto& [made, expected] : names)
+        EXPECT_EQ(made, expected);
 
-    // Nothing is left out or added: no base, no extension, no dot in the name.
-    EXPECT_EQ(NewNameKeepingExtension("/photos/a.JPG", "", 1), "/photos/01.JPG");
-    EXPECT_EQ(NewNameWithExtension("/photos/a.JPG", "Holiday", 1, ""), "/photos/Holiday01.");
-    EXPECT_EQ(NewNameKeepingExtension("/photos/readme", "Holiday", 1), "/photos/Holiday01.");
-    EXPECT_EQ(NewNameKeepingExtension("/a/archive.tar.gz", "x", 1), "/a/x01.gz");
-}
-
-TEST(Renamer, ANameThatWouldLeaveTheFolderIsRefusedAndStillNumbered) {
-    // The extension of an entry whose only dot is in a folder name reaches across the "/".
-    EXPECT_EQ(NewNameKeepingExtension("/my.dir/readme", "Holiday", 1),
-              "/my.dir/Holiday01.dir/readme");
-    const Texts entries{"/my.dir/readme", "/a/b.txt", "/a/c.txt", "/a/d.txt"};
-    const auto escape = PlanRenames(entries, {"Holiday", "1", true, ""});
+    const Texts more{"/my.dir/readme", "/a/b.txt", "/a/c.txt", "/a/d.txt"};
+    const auto escape = PlanRenames(more, {"Holiday", "1", true, ""});
     EXPECT_FALSE(escape[0].refusal.empty());
     EXPECT_EQ(escape[1].to, "/a/Holiday02.txt");
     EXPECT_TRUE(escape[1].refusal.empty());
-
-    EXPECT_FALSE(PlanRenames(entries, {"../up", "1", true, ""})[1].refusal.empty());
-    EXPECT_FALSE(PlanRenames(entries, {"x", "1", false, "txt/evil"})[2].refusal.empty());
-    EXPECT_FALSE(PlanRenames(entries, {std::string("x\0y", 3), "1", true, ""})[3].refusal.empty());
-    // Dots alone do not leave the folder.
-    EXPECT_EQ(RefuseNewName("/a/b.txt", "/a/..01.txt"), std::nullopt);
+    EXPECT_FALSE(PlanRenames(more, {"../up", "1", true, ""})[1].refusal.empty());
+    EXPECT_FALSE(PlanRenames(more, {"x", "1", false, "txt/evil"})[2].refusal.empty());
+    EXPECT_FALSE(PlanRenames(more, {std::string("x\0y", 3), "1", true, ""})[3].refusal.empty());
+    EXPECT_EQ(RefuseNewName("/a/b.txt", "/a/..01.txt"), std::nullopt); // dots alone stay
 }

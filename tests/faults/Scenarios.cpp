@@ -176,14 +176,16 @@ void RenamerChainsAndCollisions(Scene& s) {
         std::vector<std::string> paths;
         for (const std::string& entry : run)
             paths.push_back(s["h/" + entry.substr(0, entry.find('!')) + ".txt"]);
-        const auto outcomes = RenamerLogic::RunRenames(
-            RenamerLogic::PlanRenames(paths, RenamerLogic::RenameSettings{"", "1", true, ""}));
-        ASSERT_EQ(outcomes.size(), run.size());
+        const auto plan =
+            RenamerLogic::PlanRenames(paths, RenamerLogic::RenameSettings{"", "1", true, ""});
+        const auto job = RenamerLogic::RenameJob(plan);
+        job->run();
+        ASSERT_EQ(job->results().size(), run.size());
         for (size_t i = 0; i < run.size(); ++i) {
-            EXPECT_EQ(outcomes[i].result.error, run[i].ends_with('!') ? Says::Exists : Says::Ok);
-            if (outcomes[i].result)
+            EXPECT_EQ(job->results()[i].error, run[i].ends_with('!') ? Says::Exists : Says::Ok);
+            if (job->results()[i])
                 MoveInTree(expected, "h/" + paths[i].substr(s["h/"].size()),
-                           "h/" + outcomes[i].to.substr(s["h/"].size()));
+                           "h/" + plan[i].to.substr(s["h/"].size()));
         }
     }
     EXPECT_EQ(Diff(expected, s.snapshot()), "");

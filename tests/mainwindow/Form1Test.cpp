@@ -1,3 +1,6 @@
+// The main window: its windows' controls, browsing, the volume list, the new-folder prompt, long
+// reports and the background behind it all.
+
 #include "WidgetSupport.h"
 #include "controls/DriveListBox.h"
 #include "mainwindow/frmBackForm.h"
@@ -5,37 +8,32 @@
 #include "ui/Twips.h"
 
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStyleOptionButton>
+#include <filesystem>
 
-using Form1Layout = MainWindowTest;
+using MainWindow = MainWindowTest;
 
-// Each window's design names every control and where it sits. Each caption fits its control in
-// the face picked for the designed one: a wider stand-in cuts "If File has Extension:" short.
-// Screen readers get a name and a description of every window and control, and a label that
-// names a box brings no new Alt key with it.
-TEST_F(Form1Layout, EveryControlOfEveryWindowSitsAsDesignedIsDescribedAndItsCaptionFits) {
-    std::vector<std::pair<QWidget*, WindowDesign>> windows{{form, Form1::Design}};
+// Every control of every window shows in it, and screen readers get a name and a description
+// of each. Each caption fits its control in the face picked for the designed one: a wider
+// stand-in cuts "If File has Extension:" short. A label that names a box brings no new Alt key.
+TEST_F(MainWindow, EveryControlShowsInItsWindowIsDescribedAndItsCaptionFits) {
+    std::vector<QWidget*> windows{form};
     for (int kind = 0; kind <= static_cast<int>(ToolWindow::CMDS); ++kind)
-        windows.emplace_back(app->load(ToolWindow(kind)), app->load(ToolWindow(kind))->design());
+        windows.push_back(app->load(ToolWindow(kind)));
     const auto described = [](const QWidget* w) {
         return !w->accessibleName().isEmpty() && !w->accessibleDescription().isEmpty();
     };
-    frmBackForm background;
-    EXPECT_TRUE(described(&background));
+    EXPECT_TRUE(described(std::make_unique<frmBackForm>().get()));
     int checked = 0;
-    for (const auto& [window, design] : windows) {
-        EXPECT_EQ(window->size(), Twips::size(design.client, Twips::dpi(window)));
+    for (QWidget* window : windows) {
         EXPECT_TRUE(described(window)) << window->objectName().toStdString();
-        std::map<std::string, QRect> placed, designed;
-        for (const ControlPlace& p : design.controls)
-            designed[p.name] = Twips::rect(p.left, p.top, p.width, p.height, Twips::dpi(window));
         for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            placed[control->objectName().toStdString()] = control->geometry();
             const std::string id =
                 window->objectName().toStdString() + "." + control->objectName().toStdString();
             EXPECT_TRUE(described(control)) << id;
+            EXPECT_TRUE(window->rect().intersects(control->geometry())) << id;
             QString text;
             QRect room;
             if (auto* label = qobject_cast<QLabel*>(control); label && !label->wordWrap()) {
@@ -62,62 +60,99 @@ TEST_F(Form1Layout, EveryControlOfEveryWindowSitsAsDesignedIsDescribedAndItsCapt
             EXPECT_LE(metrics.horizontalAdvance(text), room.width()) << where;
             EXPECT_LE(metrics.tightBoundingRect(text).height(), room.height()) << where;
         }
-        EXPECT_EQ(placed, designed) << window->objectName().toStdString();
     }
     EXPECT_GE(checked, 25);
 }
 
-using Form1Browsing = MainWindowTest;
-
-TEST_F(Form1Browsing, OpeningAFolderFollowsWithTheFileListAndPanelButKeepsTheAttributes) {
+// A single click on a folder only highlights it, a double-click opens it and the file list
+// follows; a folder that cannot be opened changes nothing, and the root gets no second slash.
+TEST_F(MainWindow, ADoubleClickOpensAFolderAndTheFileListFollows) {
     MakeFolder(dir / "inner");
     WriteFile(dir / "inner/deep.txt", "x");
-    // A click on a file sets the attribute words (a dot-less plain file has none: use a dot file).
-    WriteFile(dir / ".dot", "x");
-    form->File1->refresh();
     form->Dir1->refresh();
-    ClickRow(form->File1, RowOf(form->File1, ".dot"));
-    EXPECT_EQ(form->CurrentAttributes(), "Hidden  ");
-
     const int innerRow = form->Dir1->count() - 1;
     ASSERT_EQ(form->Dir1->entryPath(innerRow), dir / "inner");
-    // A single click only highlights.
     ClickRow(form->Dir1, innerRow);
     EXPECT_EQ(form->CurrentFolder(), folder());
     DoubleClickRow(form->Dir1, innerRow);
     EXPECT_EQ(form->CurrentFolder(), dir / "inner/");
-    EXPECT_EQ(form->File1->names(), std::vector<std::string>{"deep.txt"});
-    EXPECT_EQ(panel(), QString::fromStdString("Active Path: " + dir / "inner/" +
-                                              "\r\nActive File: \r\nAttribute: Hidden  "));
-}
+    EXPECT_EQ(fileList(), std::vector<std::string>{"deep.txt"});
 
-TEST_F(Form1Browsing, TheRootGetsNoSecondSlashAndAFolderThatCannotBeOpenedChangesNothing) {
-    WriteFile(dir / "file", "x");
-    for (const std::string& path : {dir / "missing", dir / "file"})
+    for (const std::string& path : {dir / "missing", dir / "inner/deep.txt"})
         EXPECT_FALSE(form->Dir1->setPath(path)) << path;
-    EXPECT_EQ(form->CurrentFolder(), folder());
-
+    EXPECT_EQ(form->CurrentFolder(), dir / "inner/");
     ASSERT_TRUE(form->Dir1->setPath("/"));
-    EXPECT_EQ(form->CurrentFolder(), "/");
     EXPECT_TRUE(panel().startsWith("Active Path: /\r\n"));
     EXPECT_EQ(form->Dir1->entryPath(0), "/");
     for (int row = 1; row < form->Dir1->count(); ++row)
         EXPECT_EQ(form->Dir1->entryPath(row).find("//"), std::string::npos);
 }
 
-TEST_F(Form1Browsing, PickingAVolumeGoesToItsLastFolderAndRewritesThePanel) {
+// Picking the volume we are on again, after another one, goes back to where we were.
+TEST_F(MainWindow, PickingAVolumeGoesToItsLastFolder) {
     DriveListBox* drives = form->Drive1;
-    ASSERT_GT(drives->count(), 0);
-    MakeFolder(dir / "here");
-    ASSERT_TRUE(form->Dir1->setPath(dir / "here"));
-    // Pick the volume we are on again, after another one: back to where we were.
-    const int ours = drives->currentIndex();
-    ASSERT_GE(ours, 0);
     if (drives->count() < 2)
         GTEST_SKIP() << "only one volume is mounted here";
+    MakeFolder(dir / "here");
+    ASSERT_TRUE(form->Dir1->setPath(dir / "here"));
+    const int ours = drives->currentIndex();
+    ASSERT_GE(ours, 0);
     drives->setCurrentIndex(ours == 0 ? 1 : 0);
-    const std::string other = form->CurrentFolder();
+    EXPECT_NE(form->CurrentFolder(), dir / "here/");
     drives->setCurrentIndex(ours);
     EXPECT_EQ(form->CurrentFolder(), dir / "here/");
-    EXPECT_NE(other, form->CurrentFolder());
+}
+
+// Shift+N in the folder list asks for a name: none given makes nothing; Ctrl+N types a control
+// character and asks nothing. Making a folder, and its failures, the e2e suite checks.
+TEST_F(MainWindow, ACancelledFolderNameMakesNothingAndCtrlNAsksNothing) {
+    TypeKey(form->Dir1, Qt::Key_N, Qt::ShiftModifier, QStringLiteral("N"));
+    EXPECT_EQ(messages->prompts.size(), 1u);
+    TypeKey(form->Dir1, Qt::Key_N, Qt::ControlModifier, QStringLiteral("\x0e"));
+    EXPECT_EQ(messages->prompts.size(), 1u);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_FALSE(entry.is_directory()) << entry.path();
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+// A long report shows its first 30 lines and counts the rest; the final line break is no line.
+TEST(DialogMessages, ShowLongReportsCut) {
+    QString said;
+    Answering<QMessageBox> user([&](QMessageBox* box) {
+        said = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    for (const auto& [failures, end] :
+         {std::pair{29, "failure 28\n"}, std::pair{31, "failure 28\n... and 2 more lines"}}) {
+        std::string text = "There were errors: \r\n";
+        for (int i = 0; i < failures; ++i)
+            text += "     failure " + std::to_string(i) + "\r\n";
+        DialogMessages().message(text);
+        EXPECT_TRUE(said.endsWith(QString::fromLatin1(end))) << said.toStdString();
+    }
+}
+
+// The gradient runs from green at the top to black at the bottom, the same all along a row; the
+// title in the top-left corner is white over a black shadow.
+TEST(Background, PaintsTheGradientAndAWhiteTitleOverABlackShadow) {
+    App app;
+    app.showBackForm();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(app.backForm()));
+    const QImage image = app.backForm()->grab().toImage();
+    const int w = image.width(), h = image.height();
+    EXPECT_EQ(image.pixelColor(w - 1, 0).rgb() & 0xFF00FF, 0u);
+    EXPECT_GE(image.pixelColor(w - 1, 0).green(), 250);
+    EXPECT_NEAR(image.pixelColor(w - 1, h / 2).green(), 128, 2);
+    EXPECT_EQ(image.pixelColor(w - 1, h - 1), QColor(0, 0, 0));
+    EXPECT_EQ(image.pixelColor(w / 2, h / 2), image.pixelColor(w - 1, h / 2));
+    const int shadow = std::max(1, Twips::toPixels(10, Twips::dpi(app.backForm())));
+    int white = 0, shadowed = 0;
+    for (int y = 0; y < std::min(h, 80); ++y)
+        for (int x = 0; x < std::min(w, 400); ++x)
+            if (image.pixelColor(x, y) == QColor(Qt::white)) {
+                ++white;
+                shadowed += image.pixelColor(x + shadow, y + shadow) == QColor(Qt::black);
+            }
+    EXPECT_GT(white, 50) << "no title drawn";
+    EXPECT_GT(shadowed, 5) << "no black shadow under the title";
 }

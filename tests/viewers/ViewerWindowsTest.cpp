@@ -82,18 +82,21 @@ protected:
     }
 };
 
-using AttributesWindow = ViewerWindows;
-
 } // namespace
 
+// Enter on a text entry shows it in one read-only window over the main window, an empty box for a
+// file that cannot be read; on a program, nothing opens.
 TEST_F(ViewerWindows, TextViewerShowsEachTextEntryInOneWindowOverTheMainWindow) {
-    enterOn(dir / "missing.log"); // cannot be read: an empty box, shown all the same
+    WriteFile(dir / "tool.exe", "MZ");
+    enterOn(dir / "tool.exe");
+    EXPECT_EQ(loaded<frmTextRead>(), nullptr);
+    EXPECT_EQ(loaded<frmPicture>(), nullptr);
+    enterOn(dir / "missing.log");
     auto* viewer = loaded<frmTextRead>();
     ASSERT_TRUE(viewer);
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(shownText(), "");
     EXPECT_TRUE(viewer->txtContents->isReadOnly());
-
     WriteFile(dir / "notes.Txt", "first line\nsecond line\n");
     enterOn(dir / "notes.Txt");
     EXPECT_EQ(shownText(), "first line\nsecond line\n");
@@ -103,15 +106,23 @@ TEST_F(ViewerWindows, TextViewerShowsEachTextEntryInOneWindowOverTheMainWindow) 
     EXPECT_EQ(shownText(), "a.txt");
 }
 
+// Enter on a picture shows the entry itself (not a namesake in the folder on show; known by its
+// content, under any name) in one window up and left of the main window: a small picture at its
+// own size, a large one fitted. One that cannot be loaded changes nothing and says nothing.
 TEST_F(ViewerWindows, PictureViewerShowsTheEntryItselfInOneWindowUpAndLeftOfTheMainWindow) {
+    WriteFile(dir / "broken.bmp", "no picture in here");
+    enterOn(dir / "broken.bmp");
+    ASSERT_TRUE(loaded<frmPicture>()); // loaded, but hidden
+    EXPECT_FALSE(loaded<frmPicture>()->isVisible());
     makePicture(dir / "small.BMP", QSize(40, 30), Qt::red, "BMP");
     enterOn(dir / "small.BMP");
     auto* viewer = loaded<frmPicture>();
-    ASSERT_TRUE(viewer);
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(viewer->frameGeometry().topLeft(), QPoint(270, 216)); // 0.9 x (300, 240)
-    PictureBox* box = viewer->Picture1; // a small picture at its own size, a large one fitted
+    PictureBox* box = viewer->Picture1;
     EXPECT_EQ(box->pictureRect(), QRect(box->contentsRect().topLeft(), QSize(40, 30)));
+    EXPECT_TRUE(shows(Qt::red));
+    enterOn(dir / "broken.bmp");
     EXPECT_TRUE(shows(Qt::red));
     makePicture(dir / "wide.jpeg", QSize(2000, 1000), Qt::blue, "JPG");
     enterOn(dir / "wide.jpeg");
@@ -120,37 +131,18 @@ TEST_F(ViewerWindows, PictureViewerShowsTheEntryItselfInOneWindowUpAndLeftOfTheM
     EXPECT_NEAR(box->pictureRect().height(), box->pictureRect().width() / 2, 1);
     EXPECT_TRUE(shows(Qt::blue));
 
-    // From another folder, while the current one holds a different picture of the same name.
     MakeFolder(dir / "other");
     makePicture(dir / "other/same.jpg", QSize(20, 20), Qt::red, "JPG");
     makePicture(dir / "same.jpg", QSize(20, 20), Qt::blue, "JPG");
     enterOn(dir / "other/same.jpg");
     EXPECT_TRUE(shows(Qt::red));
-    // Known by its content, under a name that is no UTF-8.
     makePicture(dir / "p\xe9\xff.bmp", QSize(20, 20), Qt::blue, "PNG");
     enterOn(dir / "p\xe9\xff.bmp");
     EXPECT_TRUE(shows(Qt::blue));
-}
-
-TEST_F(ViewerWindows, ProgramsOpenNothingAndAPictureThatCannotBeLoadedChangesNothing) {
-    WriteFile(dir / "tool.exe", "MZ");
-    enterOn(dir / "tool.exe");
-    EXPECT_EQ(loaded<frmTextRead>(), nullptr);
-    EXPECT_EQ(loaded<frmPicture>(), nullptr);
-
-    WriteFile(dir / "broken.bmp", "no picture in here");
-    enterOn(dir / "broken.bmp");
-    ASSERT_TRUE(loaded<frmPicture>()); // loaded, but hidden
-    EXPECT_FALSE(loaded<frmPicture>()->isVisible());
-    makePicture(dir / "good.bmp", QSize(20, 20), Qt::red, "BMP");
-    enterOn(dir / "good.bmp");
-    enterOn(dir / "broken.bmp");
-    EXPECT_TRUE(loaded<frmPicture>()->isVisible());
-    EXPECT_TRUE(shows(Qt::red));
     EXPECT_TRUE(messages->shown.empty());
 }
 
-TEST_F(AttributesWindow, FollowsTheLostFocusRule) {
+TEST_F(ViewerWindows, AttributesWindowFollowsTheLostFocusRule) {
     ASSERT_TRUE(SetFileAttributesA(dir / "a.txt", Hidden));
     frmFileAttr* w = doubleClick(1);
     ASSERT_TRUE(w);
@@ -182,7 +174,8 @@ TEST_F(AttributesWindow, FollowsTheLostFocusRule) {
     EXPECT_EQ(GetFileAttributesA(dir / "a.txt"), Hidden);
 }
 
-TEST_F(AttributesWindow, OkMakesTheFileNormalAndThenGivesItExactlyTheTickedAttributes) {
+TEST_F(ViewerWindows,
+       AttributesWindowOkMakesTheFileNormalAndThenGivesItExactlyTheTickedAttributes) {
     const std::string a = dir / "a.txt", b = dir / "b.txt", odd = dir / "r\xe9sum\xe9.txt";
     WriteFile(odd, "x");
     form->List1->items().append(odd);
@@ -199,14 +192,6 @@ TEST_F(AttributesWindow, OkMakesTheFileNormalAndThenGivesItExactlyTheTickedAttri
     const ssize_t size = ::getxattr(b.c_str(), "user.DOSATTRIB", record, sizeof record);
     EXPECT_EQ(std::string_view(record, size > 0 ? static_cast<size_t>(size) : 0),
               std::string_view("0x2\0", 4));
-
-    // A link entry changes nothing: not the link, which has no attributes, and not the file it
-    // points to, which the user did not name.
-    const std::string link = dir / "link.txt";
-    ASSERT_EQ(::symlink("a.txt", link.c_str()), 0);
-    form->List1->items().append(link);
-    EXPECT_EQ(tickAndOk(link, {&frmFileAttr::Check1, &frmFileAttr::Check2}), Normal);
-    EXPECT_EQ(GetFileAttributesA(a, FollowLinks::No), Normal);
 
     ASSERT_EQ(::unlink(b.c_str()), 0); // gone meanwhile: nothing is made and nothing is said
     EXPECT_EQ(tickAndOk(b, {&frmFileAttr::Check1}), Invalid);
