@@ -110,23 +110,29 @@ inline double Seconds(const std::function<void()>& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Each side runs three times, alternately, each time after an untimed preparation that flushes
-// what earlier runs left dirty; the best time of each side counts, which evens out the page
-// cache and write-back.
+// Each side runs five times, alternately, each time after an untimed preparation that flushes
+// what earlier runs left dirty. The median of each side counts: on a shared disk single runs of
+// either side scatter by a factor of two, and the best of a few rewards a lucky run.
 inline void Compare(const std::string& name, const std::string& tool,
                     const std::function<void()>& prepare, const std::function<void()>& dexaro,
                     const std::function<void()>& standard) {
-    double best[2] = {1e300, 1e300};
-    for (int round = 0; round < 3; ++round) {
+    constexpr int rounds = 5;
+    std::vector<double> times[2];
+    for (int round = 0; round < rounds; ++round) {
         for (int side = 0; side < 2; ++side) {
             prepare();
             ::sync();
-            const double t = Seconds(side == 0 ? dexaro : standard);
-            best[side] = std::min(best[side], t);
+            times[side].push_back(Seconds(side == 0 ? dexaro : standard));
         }
     }
-    std::printf("%s: dexaro %.3fs, %s %.3fs, ratio %.2f\n", name.c_str(), best[0], tool.c_str(),
-                best[1], best[0] / best[1]);
+    double median[2];
+    for (int side = 0; side < 2; ++side) {
+        std::sort(times[side].begin(), times[side].end());
+        median[side] = times[side][rounds / 2];
+    }
+    std::printf("%s: dexaro %.3fs, %s %.3fs, ratio %.2f (runs %.3f-%.3fs against %.3f-%.3fs)\n",
+                name.c_str(), median[0], tool.c_str(), median[1], median[0] / median[1],
+                times[0].front(), times[0].back(), times[1].front(), times[1].back());
     std::fflush(stdout);
 }
 
