@@ -141,8 +141,3 @@ std::string FailureMessage(const BatchJob& job, const std::string& heading, Fail
     }
     return lines.any() ? lines.message(heading) : std::string();
 }
-
-std::string RunReportingFailures(BatchJob& job, const std::string& heading, FailureLine form) {
-    job.run();
-    return FailureMessage(job, heading, form);
-}

@@ -108,7 +108,3 @@ enum class FailureOrder { AsRun, Backwards };
 std::string FailureMessage(const BatchJob& job, const std::string& heading,
                            FailureLine form = FailureLine::Named,
                            FailureOrder order = FailureOrder::AsRun);
-
-// Runs job to its end on this thread and gives its message.
-std::string RunReportingFailures(BatchJob& job, const std::string& heading,
-                                 FailureLine form = FailureLine::Named);

@@ -93,7 +93,8 @@ Result CreateFolder(const std::string& path);
 // ours behind (".dexaro-" and eight letters or digits, ".tmp"). Such a file is removed only when
 // that is provably safe: it is a regular file of our user, it has not changed for unchangedFor,
 // and no process holds the lock each writer takes the moment it makes one. The file layer runs
-// this itself, with a minute, the first time it makes a named temporary in a folder.
+// this itself, with a minute, the first time it makes a named temporary in a folder; the age is
+// open here so that these rules can be checked on any file system without a minute's wait.
 void RemoveLeftoverTemporaries(const std::string& folder, std::chrono::seconds unchangedFor);
 
 } // namespace FileOps

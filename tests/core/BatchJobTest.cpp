@@ -10,13 +10,20 @@
 #include <mutex>
 #include <set>
 
+namespace {
+std::string RunToEnd(BatchJob& job, const std::string& heading) {
+    job.run();
+    return FailureMessage(job, heading);
+}
+} // namespace
+
 // Every failure gets its line in one message; a cancel stops before the next entry, and the file
 // a cancel broke off counts as neither done nor failed.
 TEST(BatchJob, ReportsEachFailureAndStopsWhenCancelled) {
     BatchJob job({"/a/one", "/a/two", "/a/three"}, [](const BatchJob::Step& step) {
         return step.entry == "/a/one" ? Result{} : Result::failure("Refused");
     });
-    EXPECT_EQ(RunReportingFailures(job, "Errors:"),
+    EXPECT_EQ(RunToEnd(job, "Errors:"),
               "Errors:\r\n     two   Refused\r\n     three   Refused\r\n");
     EXPECT_EQ(job.progress().done, 3u);
 
@@ -26,7 +33,7 @@ TEST(BatchJob, ReportsEachFailureAndStopsWhenCancelled) {
         step.watch.cancel(); // as a copy inside its file does when the user cancels
         return Result::fromErrno(ECANCELED);
     });
-    EXPECT_EQ(RunReportingFailures(cancelled, "Errors:"), "");
+    EXPECT_EQ(RunToEnd(cancelled, "Errors:"), "");
     EXPECT_EQ(cancelled.results().size(), 1u);
     EXPECT_TRUE(cancelled.progress().finished);
 }
@@ -55,7 +62,7 @@ TEST(BatchJob, SmallFilesTogetherKeepTheOrderAndStopWithoutAGap) {
     std::string expected = "Errors:\r\n";
     for (int i = 7; i <= 257; i += 50)
         expected += "     " + std::to_string(i) + "   Refused\r\n";
-    const std::string message = RunReportingFailures(job, "Errors:");
+    const std::string message = RunToEnd(job, "Errors:");
     ASSERT_GT(job.results().size(), 300u);
     EXPECT_LT(job.results().size(), entries.size());
     EXPECT_EQ(message.substr(0, expected.size()), expected);
@@ -128,7 +135,7 @@ TEST(LastBatch, PutsFilesBackOnceAndLeavesChangedOnesAlone) {
     const auto undo = last.takeUndo();
     ASSERT_TRUE(undo);
     EXPECT_FALSE(last.takeUndo());
-    EXPECT_EQ(RunReportingFailures(*undo, Heading::Undo),
+    EXPECT_EQ(RunToEnd(*undo, Heading::Undo),
               std::string(Heading::Undo) +
                   "\r\n     4   Left where it is: a file of its old name is there now"
                   "\r\n     3   No longer there"
@@ -172,7 +179,7 @@ TEST(LastBatch, PutsFilesBackOnceAndLeavesChangedOnesAlone) {
     cancelledUndo->run();
     EXPECT_TRUE(last.finishUndo(*cancelledUndo).empty());
     const auto undoRenames = last.takeUndo();
-    EXPECT_EQ(RunReportingFailures(*undoRenames, Heading::Undo), "");
+    EXPECT_EQ(RunToEnd(*undoRenames, Heading::Undo), "");
     EXPECT_EQ(last.finishUndo(*undoRenames), (std::vector<std::string>{dir / "y", dir / "x"}));
     EXPECT_EQ(ReadFile(dir / "x") + ReadFile(dir / "y"), "xy");
 }

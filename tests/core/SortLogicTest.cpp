@@ -61,8 +61,9 @@ TEST(SortRun, CopiesReplaceEarlierCopiesAndOnlyEntriesThatMatchedCanFail) {
                                            dir / "two/Report.txt", dir / "one/also gone.txt"};
     const auto byName = [](const std::string& entry) { return NameTextMatches(entry, "report"); };
     const auto sort = [&](auto matches) {
-        return RunReportingFailures(*SortJob(entries, dir / "out/", Action::Copy, matches),
-                                    "There were errors in copying your files: ");
+        const auto job = SortJob(entries, dir / "out/", Action::Copy, matches);
+        job->run();
+        return FailureMessage(*job, "There were errors in copying your files: ");
     };
     EXPECT_EQ(sort(byName), "");
     EXPECT_EQ(ReadFile(dir / "out/Report.txt"), "second");

@@ -139,12 +139,16 @@ void BatchWithNamesTaken(Scene& s) {
     ASSERT_FALSE(testing::Test::HasFailure());
     Tree expected = s.snapshot();
 
-    const std::string moveMessage = RunReportingFailures(
-        *BatchTransfer::Transfer(BatchTransfer::Operation::Move, sources, s["h/dst/"]),
-        Heading::Moving);
-    const std::string copyMessage = RunReportingFailures(
-        *BatchTransfer::Transfer(BatchTransfer::Operation::Copy, moved, s["h/back/"]),
-        Heading::Copying);
+    const auto run = [](BatchTransfer::Operation operation, const std::vector<std::string>& entries,
+                        const std::string& to, const char* heading) {
+        const auto job = BatchTransfer::Transfer(operation, entries, to);
+        job->run();
+        return FailureMessage(*job, heading);
+    };
+    const std::string moveMessage =
+        run(BatchTransfer::Operation::Move, sources, s["h/dst/"], Heading::Moving);
+    const std::string copyMessage =
+        run(BatchTransfer::Operation::Copy, moved, s["h/back/"], Heading::Copying);
     std::string moveText = std::string(Heading::Moving) + "\r\n";
     std::string copyText = std::string(Heading::Copying) + "\r\n";
     for (int i = 0; i < kFiles; ++i) {

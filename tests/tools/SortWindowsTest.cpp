@@ -6,6 +6,7 @@
 #include "tools/frmMoveByExtension.h"
 #include "tools/frmMoveFileByDate.h"
 #include "tools/frmSortByCriteria.h"
+#include "ui/Twips.h"
 
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -15,8 +16,13 @@
 using SortWindows = ToolWindowTest;
 
 TEST_F(SortWindows, TypedExtensionLettersBecomeUpperCaseButPastedTextKeepsItsCase) {
+    form->move(300, 500);
     frmMoveByExtension* w = openByKey<frmMoveByExtension>(Qt::Key_F9);
     ASSERT_TRUE(w);
+    // A tool window opens directly above the main window, 100 twips further left.
+    EXPECT_EQ(w->frameGeometry().left(),
+              form->frameGeometry().left() - Twips::toPixels(100, Twips::dpi(form)));
+    EXPECT_EQ(w->frameGeometry().bottom() + 1, form->frameGeometry().top());
     QLineEdit* box = w->txtExtension;
     QTest::keyClicks(box, "t2_");
     TypeKey(box, Qt::Key_Eacute, {}, QStringLiteral("\u00e9"));
