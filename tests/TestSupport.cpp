@@ -14,6 +14,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 TempDir::TempDir(const std::string& base) {
@@ -65,6 +66,26 @@ bool Exists(const std::string& path) {
 
 void MakeFolder(const std::string& path) {
     ASSERT_EQ(::mkdir(path.c_str(), 0755), 0) << path << ": " << std::strerror(errno);
+}
+
+std::string DosRecord(const std::string& path) {
+    char buf[512];
+    const ssize_t n = ::getxattr(path.c_str(), "user.DOSATTRIB", buf, sizeof buf);
+    return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
+}
+
+void PutDosRecord(const std::string& path, std::string_view bytes) {
+    ASSERT_EQ(::setxattr(path.c_str(), "user.DOSATTRIB", bytes.data(), bytes.size(), 0), 0)
+        << path << ": " << std::strerror(errno);
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+void SetMode(const std::string& path, mode_t mode) {
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path << ": " << std::strerror(errno);
 }
 
 void RemoveTree(const std::string& path) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 // A real temporary folder under $TMPDIR (or /tmp), removed with everything in it at the end.
 class TempDir {
@@ -30,6 +31,13 @@ bool Exists(const std::string& path);
 void MakeFolder(const std::string& path);
 // Removes a tree (used for clean-up only).
 void RemoveTree(const std::string& path);
+// The user.DOSATTRIB record that Samba keeps attributes in; empty when there is none (errno says
+// why). PutDosRecord and SetMode fail the calling test when refused.
+std::string DosRecord(const std::string& path);
+void PutDosRecord(const std::string& path, std::string_view bytes);
+// The permission bits, 0 when the file cannot be read.
+mode_t ModeOf(const std::string& path);
+void SetMode(const std::string& path, mode_t mode);
 // The fixture folder that ships with the tests.
 std::string FixturePath(std::string_view relative);
 

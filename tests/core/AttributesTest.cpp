@@ -3,11 +3,8 @@
 
 #include "TestSupport.h"
 
-#include <cerrno>
-#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <tuple>
 #include <unistd.h>
@@ -16,27 +13,6 @@ namespace {
 
 using namespace FileAttr;
 using namespace std::literals;
-
-// The stored user.DOSATTRIB value, empty when there is none.
-std::string RawRecord(const std::string& path) {
-    char buf[512];
-    const ssize_t n = ::getxattr(path.c_str(), "user.DOSATTRIB", buf, sizeof buf);
-    return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
-}
-
-void PutRecord(const std::string& path, std::string_view bytes) {
-    ASSERT_EQ(::setxattr(path.c_str(), "user.DOSATTRIB", bytes.data(), bytes.size(), 0), 0)
-        << std::strerror(errno);
-}
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
-void SetMode(const std::string& path, mode_t mode) {
-    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-}
 
 const std::pair<const char*, uint32_t> kFixtures[] = {
     {"hex-0x22.txt.bin", 0x22},      {"hex-0x20-nul.bin", 0x20},
@@ -140,41 +116,41 @@ TEST_P(FileAttributes, RoundTripsAsAnOwnerWhoIsNotRoot) {
     for (const auto& [bits, record, mode] : steps) {
         ASSERT_EQ(SetAsOwner(bits).error, "") << bits;
         EXPECT_EQ(GetFileAttributesA(m_file), bits);
-        EXPECT_EQ(RawRecord(m_file), record) << bits;
+        EXPECT_EQ(DosRecord(m_file), record) << bits;
         EXPECT_EQ(ModeOf(m_file), mode) << bits;
     }
 
     // The file is reached through /proc, never through a link; a snapshot puts back the exact
     // record of a read-only file, which the owner may write only while lent the write bit.
     const std::string samba = Fixture("v5-readonly-hidden-system-archive.bin");
-    PutRecord(m_file, samba);
+    PutDosRecord(m_file, samba);
     SetMode(m_file, 0444);
     const std::optional<AttrSnapshot> before = SnapshotAttributes(m_file);
     ASSERT_TRUE(before);
     ASSERT_TRUE(SetAsOwner(Normal));
-    EXPECT_EQ(std::pair(RawRecord(m_file), ModeOf(m_file)), std::pair(""s, mode_t{0644}));
+    EXPECT_EQ(std::pair(DosRecord(m_file), ModeOf(m_file)), std::pair(""s, mode_t{0644}));
     ASSERT_EQ(AsOwner([&] { return RestoreAttributes(m_file, *before); }).error, "");
-    EXPECT_EQ(std::pair(RawRecord(m_file), ModeOf(m_file)), std::pair(samba, mode_t{0444}));
+    EXPECT_EQ(std::pair(DosRecord(m_file), ModeOf(m_file)), std::pair(samba, mode_t{0444}));
 }
 
 TEST_P(FileAttributes, ReadsAndKeepsRecordsOtherProgramsWrote) {
     if (!m_xattrs)
         GTEST_SKIP() << "no extended attributes on " << GetParam();
-    PutRecord(m_file, "rubbish");
+    PutDosRecord(m_file, "rubbish");
     EXPECT_EQ(GetFileAttributesA(m_file), Normal);
     // Samba's binary record with its creation time stays when the bits are the same.
     const std::string v5 = Fixture("v5-archive.bin");
-    PutRecord(m_file, v5);
+    PutDosRecord(m_file, v5);
     ASSERT_TRUE(SetFileAttributesA(m_file, Archive));
-    EXPECT_EQ(RawRecord(m_file), v5);
+    EXPECT_EQ(DosRecord(m_file), v5);
 
     // Others' bits (0x2000, not content indexed) survive unseen; a directory bit (0x10) is dropped.
-    PutRecord(m_file, "0x2030");
+    PutDosRecord(m_file, "0x2030");
     EXPECT_EQ(GetFileAttributesA(m_file), Archive);
     ASSERT_TRUE(SetFileAttributesA(m_file, Hidden));
-    EXPECT_EQ(ParseDosAttrib(RawRecord(m_file)), 0x2002u);
+    EXPECT_EQ(ParseDosAttrib(DosRecord(m_file)), 0x2002u);
     ASSERT_TRUE(SetFileAttributesA(m_file, Normal));
-    EXPECT_EQ(ParseDosAttrib(RawRecord(m_file)), 0x2000u);
+    EXPECT_EQ(ParseDosAttrib(DosRecord(m_file)), 0x2000u);
 }
 
 TEST_P(FileAttributes, NamesFoldersLinksAndMissingPaths) {

@@ -72,15 +72,16 @@ TEST(BatchJob, SmallFilesTogetherKeepTheOrderAndStopWithoutAGap) {
 }
 
 // Two entries of one name copied into one folder go in order, the later one replacing the earlier,
-// even where the earlier one would take longer.
-TEST(BatchJob, CopiesOfOneNameGoInOrder) {
+// even where the earlier one would take longer. Every byte counts, those of files that failed too,
+// so the bar ends full.
+TEST(BatchJob, CopiesOfOneNameGoInOrderAndCountTheirBytes) {
     TempDir dir;
     MakeFolder(dir / "a");
     MakeFolder(dir / "b");
     std::vector<std::string> entries;
     for (int i = 0; i < 60; ++i) {
         entries.push_back(dir / ("a/" + std::to_string(i)));
-        WriteFile(entries.back(), "x");
+        WriteFile(entries.back(), i == 59 ? std::string(300'000, 'x') : "x");
     }
     // Pairs amid the others, so that several threads would be at work on them: the earlier one
     // of each is slower to copy.
@@ -91,26 +92,15 @@ TEST(BatchJob, CopiesOfOneNameGoInOrder) {
         WriteFile(dir / ("a/" + name), std::string(1 << 20, 'a'));
         WriteFile(dir / ("b/" + name), "b");
     }
+    entries.insert(entries.begin() + 30, dir / "gone");
     MakeFolder(dir / "out");
     const auto job = BatchTransfer::Transfer(BatchTransfer::Operation::Copy, entries, dir / "out/");
     job->run();
     for (int pair = 0; pair < 10; ++pair)
         EXPECT_EQ(ReadFile(dir / ("out/same" + std::to_string(pair))), "b") << pair;
-    EXPECT_EQ(ReadFile(dir / "out/59"), "x");
-}
-
-// A copy counts every byte of its files, those that failed too, so its bar ends full.
-TEST(BatchJob, CopiesCountTheirBytes) {
-    TempDir dir;
-    WriteFile(dir / "a", std::string(300'000, 'a'));
-    WriteFile(dir / "b", "bb");
-    MakeFolder(dir / "out");
-    const auto job = BatchTransfer::Transfer(BatchTransfer::Operation::Copy,
-                                             {dir / "a", dir / "gone", dir / "b"}, dir / "out/");
-    job->run();
-    EXPECT_EQ(job->progress().bytesTotal, 300'002u);
-    EXPECT_EQ(job->progress().bytesDone, 300'002u);
-    EXPECT_EQ(ReadFile(dir / "out/a"), std::string(300'000, 'a'));
+    EXPECT_EQ(ReadFile(dir / "out/59"), std::string(300'000, 'x'));
+    EXPECT_EQ(job->progress().bytesTotal, 10u * (1 << 20) + 300'049);
+    EXPECT_EQ(job->progress().bytesDone, job->progress().bytesTotal);
 }
 
 // Undo puts back what the last move took, once, never over another file; a file changed or gone

@@ -35,12 +35,10 @@ TEST(FileTimes, ReadsTheTimesToTheSecondThroughLinks) {
     const auto times = GetFileTimes(file);
     ASSERT_TRUE(times);
     EXPECT_EQ(times->modified, Local(2009, 3, 14, 9, 5, 2));
-    EXPECT_EQ(times->modified.time().msec(), 0);
     EXPECT_EQ(times->modified.timeSpec(), Qt::LocalTime);
     EXPECT_EQ(times->accessed, Local(2009, 3, 13, 12, 0, 0));
     EXPECT_GT(times->created, times->modified);
     EXPECT_LE(times->created, QDateTime::currentDateTime());
-    EXPECT_EQ(times->created.timeSpec(), Qt::LocalTime);
     // Half a second before 1970 is still in the last second of 1969.
     SetTimes(file, {-1, 500000000}, {-1, 500000000});
     EXPECT_EQ(GetFileTimes(file)->modified, Local(1969, 12, 31, 23, 59, 59));

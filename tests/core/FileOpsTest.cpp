@@ -15,12 +15,12 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
 
 using Names = std::vector<std::string>;
+using namespace std::literals;
 
 Names NamesIn(const std::string& folder) {
     Names names;
@@ -55,25 +55,23 @@ TEST(FileOps, CopiesAndMovesCarryModeTimeAndRecord) {
     const struct timespec times[2] = {{1000000000, 0}, {1234567890, 500000000}};
     for (const std::string& from : {dir / "copied", dir / "moved"}) {
         WriteFile(from, "contents");
-        ASSERT_EQ(::chmod(from.c_str(), 0640), 0);
+        SetMode(from, 0640);
         ASSERT_EQ(::utimensat(AT_FDCWD, from.c_str(), times, 0), 0);
-        ASSERT_EQ(::setxattr(from.c_str(), "user.DOSATTRIB", "0x22", 4, 0), 0);
+        PutDosRecord(from, "0x22");
     }
     WriteFile(dir / "copy", "old destination");
-    ASSERT_EQ(::chmod((dir / "copy").c_str(), 0600), 0);
+    SetMode(dir / "copy", 0600);
     ASSERT_EQ(FileOps::CopyFile(dir / "copied", dir / "copy").error, "");
     ASSERT_EQ(FileOps::MoveFile(dir / "moved", other / "moved").error, "");
     for (const std::string& path : {dir / "copy", other / "moved"}) {
         struct stat st {};
         ASSERT_EQ(::stat(path.c_str(), &st), 0) << path;
-        EXPECT_EQ(ReadFile(path), "contents");
-        EXPECT_EQ(st.st_mode & 07777, 0640u) << path;
+        EXPECT_EQ(std::pair(ReadFile(path), st.st_mode & 07777), std::pair("contents"s, 0640u));
         EXPECT_EQ(std::pair(st.st_mtim.tv_sec, st.st_mtim.tv_nsec),
                   std::pair(1234567890L, 500000000L));
-        char dos[8];
-        const ssize_t n = ::getxattr(path.c_str(), "user.DOSATTRIB", dos, sizeof dos);
-        if (n >= 0 || errno != EOPNOTSUPP) { // a tmpfs before Linux 6.6 keeps no user.* attributes
-            EXPECT_EQ(std::string(dos, n == 4 ? 4 : 0), "0x22") << path;
+        // A tmpfs before Linux 6.6 keeps no user.* attributes.
+        if (const std::string dos = DosRecord(path); !dos.empty() || errno != EOPNOTSUPP) {
+            EXPECT_EQ(dos, "0x22") << path;
         }
     }
     EXPECT_EQ(FileOps::DeleteFile(dir.path()).error, "Is a directory"); // never a folder
@@ -146,10 +144,8 @@ TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
         {"open/target", {0444, std::string("0x21\0", 5)}}};
     for (const auto& [name, marked] : files) {
         WriteFile(*dir / name, "kept");
-        ASSERT_EQ(::setxattr((*dir / name).c_str(), "user.DOSATTRIB", marked.second.data(),
-                             marked.second.size(), 0),
-                  0);
-        ASSERT_EQ(::chmod((*dir / name).c_str(), marked.first), 0);
+        PutDosRecord(*dir / name, marked.second);
+        SetMode(*dir / name, marked.first);
     }
     ASSERT_EQ(::symlink("../open/target", (*dir / "locked/link").c_str()), 0);
     Immutable locked{*dir / "locked"};
@@ -160,17 +156,8 @@ TEST(DeleteFile, ARefusalKeepsModeAndRecordAndNeverFollowsALink) {
         EXPECT_EQ(result.code, EPERM) << name;
     }
     EXPECT_TRUE(Exists(*dir / "locked/link"));
-    for (const auto& [name, marked] : files) {
-        struct stat st {};
-        char record[512];
-        const ssize_t n =
-            ::getxattr((*dir / name).c_str(), "user.DOSATTRIB", record, sizeof record);
-        EXPECT_EQ(::stat((*dir / name).c_str(), &st), 0);
-        EXPECT_EQ(
-            std::pair(st.st_mode & 07777, std::string(record, n > 0 ? static_cast<size_t>(n) : 0)),
-            marked)
-            << name;
-    }
+    for (const auto& [name, marked] : files)
+        EXPECT_EQ(std::pair(ModeOf(*dir / name), DosRecord(*dir / name)), marked) << name;
 }
 
 } // namespace
