@@ -2,7 +2,7 @@
 // ext4, btrfs, XFS, tmpfs and NTFS (ntfs-3g) made once a run on loop images, and crashes on
 // ext4 and XFS.
 
-#include "Scene.h"
+#include "TestBed.h"
 
 #include "core/DisplayText.h"
 #include "core/FileOps.h"

@@ -1,4 +1,4 @@
-#include "Scene.h"
+#include "TestBed.h"
 
 #include "TestSupport.h"
 #include "core/BatchTransfer.h"
