@@ -139,12 +139,11 @@ enum Flag : unsigned {
     LogLost = 1 << 8,
 };
 struct Case {
-    std::string name;
-    Op op;
-    std::string from, to, setup;
-    std::string error; // empty: succeeds
-    unsigned flags = 0;
-    unsigned needs = 0;            // traits of the file system under test
+    std::string name{};
+    Op op = Op::Copy;
+    std::string from{}, to{}, setup{};
+    std::string error{}; // empty: succeeds
+    unsigned flags = 0, needs = 0; // needs: traits of the file system under test
     void (*run)(Scene&) = nullptr; // a scenario
 };
 
