@@ -89,23 +89,117 @@ void Walk(const std::string& folder, const std::string& keyPrefix, Tree& tree) {
 
 } // namespace
 
-std::string Crash(const FileSystem& fs, unsigned how) {
+std::string Crash(const FileSystem& fs, bool logLost) {
     // XFS's shutdown ioctl, which ext4 answers too; -f flushes the log first.
-    const std::string why = RunTool("xfs_io -x -c 'shutdown" +
-                                    std::string(how == kLogFlushed ? " -f" : "") + "' " + fs.root);
+    const std::string why =
+        RunTool("xfs_io -x -c 'shutdown" + std::string(logLost ? "" : " -f") + "' " + fs.root);
     if (::umount2(fs.root.c_str(), 0) != 0)
         return Why("umount after a crash");
     const std::string mounted = RunTool("mount " + fs.mountedFrom + " " + fs.root);
     return why.empty() ? mounted : why;
 }
 
-struct TestBed::Kind {
+namespace {
+
+struct Kind {
     const char* name; // the file system's type up to a "-"
     int megabytes;
     const char* mkfs; // the image's path is added; none for tmpfs
     const char* options;
     unsigned traits;
 };
+
+// A folder in the bed, removed at the end.
+std::string Folder(TestBed& bed, const std::string& name) {
+    const std::string path = bed.base + name + "/";
+    if (::mkdir(path.c_str(), 0755) == 0)
+        bed.undo.push_back([path] { ::rmdir(path.c_str()); });
+    return path;
+}
+
+// mount(8) from these arguments, undone at the end; empty, or why it failed.
+std::string Mount(TestBed& bed, const std::string& from, const std::string& target) {
+    const std::string why = RunTool("mount " + from + " " + target);
+    if (why.empty())
+        bed.undo.push_back([target] { ::umount2(target.c_str(), MNT_DETACH); });
+    return why;
+}
+
+// ntfs-3g serves the file system from a process of its own, kept in the foreground so that it is
+// ours to wait for, and told to end should this program die first.
+std::string MountNtfs(TestBed& bed, const std::string& image, const std::string& mountPoint) {
+    const pid_t parent = ::getpid(), daemon = ::fork();
+    if (daemon == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() == parent)
+            ::execlp("ntfs-3g", "ntfs-3g", image.c_str(), mountPoint.c_str(), "-o", "no_detach",
+                     nullptr);
+        ::_exit(1);
+    }
+    if (daemon < 0)
+        return Why("fork");
+    // Unmounting ends the daemon.
+    bed.undo.push_back([daemon, mountPoint] {
+        ::umount2(mountPoint.c_str(), MNT_DETACH);
+        ::kill(daemon, SIGTERM);
+        ::waitpid(daemon, nullptr, 0);
+    });
+    for (int look = 0; look < 1000; ++look) {
+        struct stat inside, above;
+        if (::stat(mountPoint.c_str(), &inside) == 0 &&
+            ::stat((mountPoint + "..").c_str(), &above) == 0 && inside.st_dev != above.st_dev)
+            return "";
+        siginfo_t ended{};
+        if (::waitid(P_PID, id_t(daemon), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid)
+            return "ntfs-3g ended without mounting (it says why in the system log)";
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return "ntfs-3g did not mount within 10 s";
+}
+
+FileSystem Make(TestBed& bed, const Kind& kind) {
+    FileSystem fs{.name = kind.name, .root = Folder(bed, kind.name), .traits = kind.traits};
+    const std::string type = std::string(kind.name).substr(0, std::string(kind.name).find('-')),
+                      image = bed.base + kind.name + ".img";
+    fs.mountedFrom = "-t " + type + " -o " + kind.options + " " + (kind.mkfs ? image : type);
+    if (kind.mkfs)
+        fs.skipped = RunTool("truncate -s " + std::to_string(kind.megabytes) + "M " + image +
+                             " && " + kind.mkfs + " " + image);
+    if (fs.skipped.empty())
+        fs.skipped =
+            type == "ntfs" ? MountNtfs(bed, image, fs.root) : Mount(bed, fs.mountedFrom, fs.root);
+    // Held by the mount now, the image leaves nothing on disk however the run ends; but one that
+    // is to be mounted again after a crash stays until the end. Those that crash are tried once,
+    // and have no second mount: it would keep the crashed file system alive through the unmount.
+    if (!fs.has(Crashes))
+        ::unlink(image.c_str());
+    else if (bed.undo.push_back([image] { ::unlink(image.c_str()); }); fs.skipped.empty())
+        fs.skipped = Crash(fs);
+    if (fs.has(Crashes) || !fs.skipped.empty())
+        return fs;
+    // The read-only view: a second mount of the same file system.
+    fs.readOnly = Folder(bed, kind.name + std::string("-ro"));
+    if (!(fs.skipped = Mount(bed, "--bind -o ro " + fs.root, fs.readOnly)).empty())
+        return fs;
+    ::chmod(fs.root.c_str(), 0755);
+    const std::string probe = fs.root + "probe";
+    ::mkdir(probe.c_str(), 0755);
+    if (SetImmutable(probe, true) && SetImmutable(probe, false))
+        fs.traits |= ImmutableFlag;
+    ::rmdir(probe.c_str());
+    const int unnamed = ::open(fs.root.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    fs.traits |= unnamed < 0 ? NamedTemporaries : 0u;
+    ::close(unnamed);
+    if (fs.has(Subvolume))
+        fs.skipped =
+            RunTool("btrfs -q subvolume create " + (fs.subvolume = fs.root + "subvolume/"));
+    return fs;
+}
+
+} // namespace
 
 TestBed::TestBed() {
     // Without barriers the file systems do not make the loop device flush its image to disk,
@@ -134,18 +228,18 @@ TestBed::TestBed() {
                       : ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
                           ? Why("making / private")
                           : "";
-    std::string base = "/var/tmp/dexaro-faults-XXXXXX";
-    if (why.empty() && ::mkdtemp(base.data()) && ::chmod(base.c_str(), 0755) == 0) {
-        m_base = base + "/";
-        m_undo.push_back([this] { RemoveTree(m_base); });
-        why = mount("-t tmpfs -o size=64m tmpfs", folder("partner"));
+    std::string made = "/var/tmp/dexaro-faults-XXXXXX";
+    if (why.empty() && ::mkdtemp(made.data()) && ::chmod(made.c_str(), 0755) == 0) {
+        base = made + "/";
+        undo.push_back([this] { RemoveTree(base); });
+        why = Mount(*this, "-t tmpfs -o size=64m tmpfs", Folder(*this, "partner"));
     }
-    why = why.empty() && m_base.empty() ? Why("no folder in /var/tmp") : why;
+    why = why.empty() && base.empty() ? Why("no folder in /var/tmp") : why;
     partner.name = "partner";
-    partner.root = m_base + "partner/";
+    partner.root = base + "partner/";
     for (const Kind& kind : kinds) {
         fileSystems.push_back(
-            why.empty() ? make(kind)
+            why.empty() ? Make(*this, kind)
                         : FileSystem{.name = kind.name, .traits = kind.traits, .skipped = why});
         fileSystems.back().partner = &partner;
     }
@@ -158,95 +252,8 @@ TestBed::TestBed() {
 }
 
 TestBed::~TestBed() {
-    for (auto undo = m_undo.rbegin(); undo != m_undo.rend(); ++undo)
-        (*undo)();
-}
-
-std::string TestBed::folder(const std::string& name) {
-    const std::string path = m_base + name + "/";
-    if (::mkdir(path.c_str(), 0755) == 0)
-        m_undo.push_back([path] { ::rmdir(path.c_str()); });
-    return path;
-}
-
-std::string TestBed::mount(const std::string& from, const std::string& target) {
-    const std::string why = RunTool("mount " + from + " " + target);
-    if (why.empty())
-        m_undo.push_back([target] { ::umount2(target.c_str(), MNT_DETACH); });
-    return why;
-}
-
-FileSystem TestBed::make(const Kind& kind) {
-    FileSystem fs{.name = kind.name, .root = folder(kind.name), .traits = kind.traits};
-    const std::string type = std::string(kind.name).substr(0, std::string(kind.name).find('-')),
-                      image = m_base + kind.name + ".img";
-    fs.mountedFrom = "-t " + type + " -o " + kind.options + " " + (kind.mkfs ? image : type);
-    if (kind.mkfs)
-        fs.skipped = RunTool("truncate -s " + std::to_string(kind.megabytes) + "M " + image +
-                             " && " + kind.mkfs + " " + image);
-    if (fs.skipped.empty())
-        fs.skipped = type == "ntfs" ? mountNtfs(image, fs.root) : mount(fs.mountedFrom, fs.root);
-    // Held by the mount now, the image leaves nothing on disk however the run ends; but one that
-    // is to be mounted again after a crash stays until the end. Those that crash are tried once,
-    // and have no second mount: it would keep the crashed file system alive through the unmount.
-    if (!fs.has(Crashes))
-        ::unlink(image.c_str());
-    else if (m_undo.push_back([image] { ::unlink(image.c_str()); }); fs.skipped.empty())
-        fs.skipped = Crash(fs, kLogFlushed);
-    if (fs.has(Crashes) || !fs.skipped.empty())
-        return fs;
-    // The read-only view: a second mount of the same file system.
-    fs.readOnly = folder(kind.name + std::string("-ro"));
-    if (!(fs.skipped = mount("--bind -o ro " + fs.root, fs.readOnly)).empty())
-        return fs;
-    ::chmod(fs.root.c_str(), 0755);
-    const std::string probe = fs.root + "probe";
-    ::mkdir(probe.c_str(), 0755);
-    if (SetImmutable(probe, true) && SetImmutable(probe, false))
-        fs.traits |= ImmutableFlag;
-    ::rmdir(probe.c_str());
-    const int unnamed = ::open(fs.root.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    fs.traits |= unnamed < 0 ? NamedTemporaries : 0u;
-    ::close(unnamed);
-    if (fs.has(Subvolume))
-        fs.skipped =
-            RunTool("btrfs -q subvolume create " + (fs.subvolume = fs.root + "subvolume/"));
-    return fs;
-}
-
-// ntfs-3g serves the file system from a process of its own, kept in the foreground so that it is
-// ours to wait for, and told to end should this program die first.
-std::string TestBed::mountNtfs(const std::string& image, const std::string& mountPoint) {
-    const pid_t parent = ::getpid(), daemon = ::fork();
-    if (daemon == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() == parent)
-            ::execlp("ntfs-3g", "ntfs-3g", image.c_str(), mountPoint.c_str(), "-o", "no_detach",
-                     nullptr);
-        ::_exit(1);
-    }
-    if (daemon < 0)
-        return Why("fork");
-    // Unmounting ends the daemon.
-    m_undo.push_back([daemon, mountPoint] {
-        ::umount2(mountPoint.c_str(), MNT_DETACH);
-        ::kill(daemon, SIGTERM);
-        ::waitpid(daemon, nullptr, 0);
-    });
-    for (int look = 0; look < 1000; ++look) {
-        struct stat inside, above;
-        if (::stat(mountPoint.c_str(), &inside) == 0 &&
-            ::stat((mountPoint + "..").c_str(), &above) == 0 && inside.st_dev != above.st_dev)
-            return "";
-        siginfo_t ended{};
-        if (::waitid(P_PID, id_t(daemon), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid)
-            return "ntfs-3g ended without mounting (it says why in the system log)";
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return "ntfs-3g did not mount within 10 s";
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+        (*it)();
 }
 
 std::string Pattern(size_t size, unsigned seed) {

@@ -31,35 +31,22 @@ struct FileSystem {
     bool has(unsigned wanted) const { return (traits & wanted) == wanted; }
 };
 
-// Shutdown flags: the log is written out first, or not at all.
-constexpr unsigned kLogFlushed = 1, kLogLost = 2;
-// A crash as the shutdown ioctl makes it (what was in memory only is lost), then the file system
-// mounted again from its device. Empty, or why it could not be.
-std::string Crash(const FileSystem& fs, unsigned how);
+// A crash as the shutdown ioctl makes it (what was in memory only is lost, and the log too where
+// it is lost), then the file system mounted again from its device. Empty, or why it could not be.
+std::string Crash(const FileSystem& fs, bool logLost = false);
 
 // Every file system of the matrix, made once on loop images and torn down at the end, however
 // the cases went. The images are unlinked as soon as a loop device holds them. A tmpfs partner
 // is the other side of every case across file systems; the two that crash partner each other.
-class TestBed {
-public:
+struct TestBed {
     TestBed(); // before any thread
     ~TestBed();
     TestBed(const TestBed&) = delete;
     TestBed& operator=(const TestBed&) = delete;
-
     std::vector<FileSystem> fileSystems;
     FileSystem partner;
-
-private:
-    struct Kind;
-    FileSystem make(const Kind& kind);
-    std::string mountNtfs(const std::string& image, const std::string& mountPoint);
-    std::string folder(const std::string& name); // in the bed, removed at the end
-    // mount(8) from these arguments, undone at the end; empty, or why it failed.
-    std::string mount(const std::string& from, const std::string& target);
-
-    std::string m_base;
-    std::vector<std::function<void()>> m_undo; // run last first
+    std::string base;                        // the folder of it all; ends in "/"
+    std::vector<std::function<void()>> undo; // run last first
 };
 
 // What the file layer says, word for word.
@@ -142,7 +129,7 @@ struct Case {
     std::string name{};
     Op op = Op::Copy;
     std::string from{}, to{}, setup{};
-    std::string error{}; // empty: succeeds
+    std::string error{};           // empty: succeeds
     unsigned flags = 0, needs = 0; // needs: traits of the file system under test
     void (*run)(Scene&) = nullptr; // a scenario
 };
