@@ -93,7 +93,6 @@ std::vector<Case> Cases(const FileSystem& fs) {
         {"size_limit_copy_replacing", Copy, "p/s", "h/o", "f:p/s=2M f:h/o", TooLarge, SizeLimit},
         {"size_limit_copy_within", Copy, "h/s", "h/o", "f:h/s=2M f:h/o", TooLarge, SizeLimit},
         {"size_limit_move_across", Move, "p/s", "h/n", "f:p/s=2M", TooLarge, SizeLimit},
-        {"size_limit_move_out", Move, "h/s", "p/n", "f:h/s=2M", TooLarge, SizeLimit},
         {"cancelled_copy_replacing", Copy, "p/s", "h/o", "f:p/s=10M f:h/o", Cancelled, Cancel},
         {"cancelled_copy_within", Copy, "h/s", "h/n", "f:h/s=10M", Cancelled, Cancel, Roomy},
         {"cancelled_move_across", Move, "p/s", "h/n", "f:p/s=10M", Cancelled, Cancel},
