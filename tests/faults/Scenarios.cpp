@@ -1,4 +1,4 @@
-#include "Scene.h"
+#include "TestBed.h"
 
 #include "TestSupport.h"
 #include "core/BatchTransfer.h"
@@ -35,15 +35,12 @@ void MoveWhileAppending(Scene& s, const std::string& from, const std::string& to
     std::atomic<int> appended = 0;
     std::atomic<bool> stop = false, ended = false;
     std::thread writer([&] {
-        // Bounded, so that a copy chasing the writer never fills the destination.
-        while (!stop && appended < 1024) {
-            const int fd = ::open(s[from].c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-            const bool wrote = fd >= 0 && ::write(fd, chunk(appended).data(), 4096) == 4096;
-            ::close(fd);
-            if (!wrote)
-                break; // moved, or no room
-            ++appended;
-        }
+        // Bounded, so that a copy chasing the writer never fills the destination; it stops once
+        // the source is moved, or there is no room.
+        for (int fd; !stop && appended < 1024; ++appended, ::close(fd))
+            if ((fd = ::open(s[from].c_str(), O_WRONLY | O_APPEND | O_CLOEXEC)) < 0 ||
+                ::write(fd, chunk(appended).data(), 4096) != 4096)
+                break;
         ended = true;
     });
     while (appended == 0 && !ended)
@@ -149,8 +146,8 @@ void BatchWithNamesTaken(Scene& s) {
         run(BatchTransfer::Operation::Move, sources, s["h/dst/"], Heading::Moving);
     const std::string copyMessage =
         run(BatchTransfer::Operation::Copy, moved, s["h/back/"], Heading::Copying);
-    std::string moveText = std::string(Heading::Moving) + "\r\n";
-    std::string copyText = std::string(Heading::Copying) + "\r\n";
+    std::string moveText = Heading::Moving + std::string("\r\n"),
+                copyText = Heading::Copying + std::string("\r\n");
     for (int i = 0; i < kFiles; ++i) {
         const std::string shown = i == 7500 ? "line\\r\\nbreak" : name(i);
         if (taken(i)) {
@@ -198,17 +195,16 @@ void RenamerChainsAndCollisions(Scene& s) {
 } // namespace
 
 std::vector<Case> Scenarios() {
-    const auto scenario = [](const char* name, unsigned needs, void (*run)(Scene&)) {
-        return Case{name, Op::Copy, {}, {}, {}, {}, 0, needs, run};
-    };
     return {
-        scenario("move_in_while_source_grows", 0,
-                 [](Scene& s) { MoveWhileAppending(s, "p/s", "h/s"); }),
-        scenario("move_out_while_source_grows", 0,
-                 [](Scene& s) { MoveWhileAppending(s, "h/s", "p/s"); }),
-        scenario("move_across_while_destination_appears", 0, DestinationAppears),
-        scenario("named_temporaries_locked_while_live", NamedTemporaries, LockedNamedTemporaries),
-        scenario("batch_of_20000_with_names_taken", Roomy, BatchWithNamesTaken),
-        scenario("renamer_chains_and_collisions", 0, RenamerChainsAndCollisions),
+        {.name = "move_in_while_source_grows",
+         .run = [](Scene& s) { MoveWhileAppending(s, "p/s", "h/s"); }},
+        {.name = "move_out_while_source_grows",
+         .run = [](Scene& s) { MoveWhileAppending(s, "h/s", "p/s"); }},
+        {.name = "move_across_while_destination_appears", .run = DestinationAppears},
+        {.name = "named_temporaries_locked_while_live",
+         .needs = NamedTemporaries,
+         .run = LockedNamedTemporaries},
+        {.name = "batch_of_20000_with_names_taken", .needs = Roomy, .run = BatchWithNamesTaken},
+        {.name = "renamer_chains_and_collisions", .run = RenamerChainsAndCollisions},
     };
 }
