@@ -1,15 +1,12 @@
-"""The real program on a real desktop: started as a user starts it, under the window manager named
-by DEXARO_E2E_WM, driven only by X input, and checked on the file system, on window properties and
-on the screen. Every test leaves a screenshot and the program's output in DEXARO_E2E_ARTIFACTS.
-
-Keys do the work wherever a key can: the main window starts with the keyboard on its end button,
-and Tab goes on to the file list, the folder list, the volume list and the work list."""
+"""The real program on a real desktop, under the window manager named by DEXARO_E2E_WM, driven
+only by X input. Every test leaves a screenshot and the program's output in DEXARO_E2E_ARTIFACTS.
+The main window starts with the keyboard on its end button; Tab goes on to the file list, the
+folder list, the volume list and the work list."""
 
 import filecmp
 import os
 import shutil
 import tempfile
-import time
 import unittest
 
 from desktop import SCREEN, Desktop, Program, wait_for
@@ -19,7 +16,6 @@ WM = os.environ.get("DEXARO_E2E_WM", "openbox")
 ARTIFACTS = os.path.join(os.environ.get("DEXARO_E2E_ARTIFACTS", "e2e-artifacts"), WM)
 GATHER = ("Tab", "shift+Return")  # from the start: every file of the folder
 TO_WORK_LIST = ("Tab", "Tab", "Tab")  # from the file list
-HIGHLIGHT = (48, 140, 198)  # the selected row of a list
 
 
 def setUpModule():
@@ -32,8 +28,8 @@ def tearDownModule():
 
 
 def lit(pixel):
-    # A list with the keyboard shades its highlight a little from top to bottom.
-    return all(abs(a - b) <= 24 for a, b in zip(pixel, HIGHLIGHT))
+    """The selected row of a list; with the keyboard its shade changes a little top to bottom."""
+    return all(abs(a - b) <= 24 for a, b in zip(pixel, (48, 140, 198)))
 
 
 def green(pixel):
@@ -55,12 +51,11 @@ class DexaroTest(unittest.TestCase):
         for path, contents in self.files.items():
             self.write(path, contents)
         self.make_files()
-        self.artifact = artifact = os.path.join(ARTIFACTS, self.id().rsplit(".", 1)[-1])
-        self.program = Program(DESKTOP, BINARY, self.work, artifact + ".log")
-        # Taken while the program still shows what the test left; the look of every window is
-        # worth a glance, not only of failing ones.
+        self.artifact = os.path.join(ARTIFACTS, self.id().rsplit(".", 1)[-1])
+        self.program = Program(DESKTOP, BINARY, self.work, self.artifact + ".log")
+        # Taken while the program still shows what the test left, failed or not.
         self.addCleanup(self.program.stop)
-        self.addCleanup(DESKTOP.screenshot, keep_as=artifact + ".xwd")
+        self.addCleanup(DESKTOP.screenshot, keep_as=self.artifact + ".xwd")
         self.main = self.program.window("Form1")
         self.background = self.program.window("frmBackForm")
         self.expect_on_top_and_active(self.main)
@@ -69,14 +64,13 @@ class DexaroTest(unittest.TestCase):
         """More files than are worth listing in files, made before the program starts."""
 
     def click_main(self):
-        """A click on the main window, in its bottom left corner away from every control: it comes
-        in front with the keyboard, which goes back to the control that had it."""
+        """A click in the main window's bottom left corner, away from every control: it comes in
+        front with the keyboard, which goes back to the control that had it."""
         DESKTOP.click((self.main.x + 3, self.main.y + self.main.height - 3))
-        wait_for(lambda: DESKTOP.active_window() == self.main.id, "the main window active")
+        DESKTOP.activated(self.main)
 
     def pick(self, *keys):
-        """Presses keys that highlight a row in the main window: the row's middle, found on the
-        screen as the band that lit up."""
+        """Keys that highlight a row in the main window: the middle of the band that lit up."""
         m, before = self.main, DESKTOP.screenshot()
         DESKTOP.key(*keys)
 
@@ -85,8 +79,7 @@ class DexaroTest(unittest.TestCase):
             lines = {y: [x for x in range(m.x, m.x + m.width, 3)
                          if lit(screen.pixel(x, y)) and not lit(before.pixel(x, y))]
                      for y in range(m.y, m.y + m.height)}
-            # Wider than any of the folder icons' blue.
-            return {y: xs for y, xs in lines.items() if len(xs) > 20}
+            return {y: xs for y, xs in lines.items() if len(xs) > 20}  # wider than folder icons
         lines = wait_for(band, "a row highlighted")
         y = sorted(lines)[len(lines) // 2]
         return ((lines[y][0] + lines[y][-1]) // 2, y)
@@ -115,7 +108,7 @@ class DexaroTest(unittest.TestCase):
         self.program.no_dialog()
 
     def expect_on_top_and_active(self, window):
-        wait_for(lambda: DESKTOP.active_window() == window.id, f"{window} to be active")
+        DESKTOP.activated(window)
         self.assertEqual(DESKTOP.stacking()[-1], window.id)
 
     def write(self, path, contents):
@@ -128,6 +121,9 @@ class DexaroTest(unittest.TestCase):
 
     def ls(self, folder=""):
         return sorted(os.listdir(os.path.join(self.work, folder)))
+
+    def expect_ls(self, names, folder=""):
+        wait_for(lambda: self.ls(folder) == names, f"{names} in {folder or 'the folder'}")
 
 
 class Windows(DexaroTest):
@@ -171,7 +167,7 @@ class Windows(DexaroTest):
         # the keyboard, and nothing falls behind the background.
         for click in (self.click_main, lambda: DESKTOP.click((20, SCREEN[1] - 20))):
             click()
-            wait_for(lambda: DESKTOP.active_window() == main.id, "the main window active")
+            DESKTOP.activated(main)
             self.assertTrue(main_window_shows(), "the background came over the main window")
             stack, screen = DESKTOP.stacking(), DESKTOP.screenshot()
             self.assertEqual(stack[-1], main.id)
@@ -179,9 +175,8 @@ class Windows(DexaroTest):
                 self.assertGreater(stack.index(tool.id), stack.index(bg.id), tool)
                 self.assertFalse(green(screen.pixel(tool.x + tool.width // 2, tool.y + 2)),
                                  f"{tool} is hidden")
-        # The entry is still there and picked: M moves its file.
-        DESKTOP.key("m")
-        wait_for(lambda: self.ls("sub") == ["a.txt"], "a.txt moved")
+        DESKTOP.key("m")  # the entry is still there and picked: M moves its file
+        self.expect_ls(["a.txt"], "sub")
 
 
 class LateWindowManager(unittest.TestCase):
@@ -189,10 +184,10 @@ class LateWindowManager(unittest.TestCase):
     under it: the main window has to end up on top with the keyboard all the same."""
 
     def test_a_manager_started_or_replaced_under_the_program_gives_the_main_window_the_keys(self):
-        desktop = Desktop(WM, os.path.join(ARTIFACTS, "late"), manager=False)
+        late = os.path.join(ARTIFACTS, "late")
+        desktop = Desktop(WM, late, manager=False)
         self.addCleanup(desktop.close)
-        program = Program(desktop, BINARY, desktop.home,
-                          os.path.join(ARTIFACTS, "late", "dexaro.log"))
+        program = Program(desktop, BINARY, desktop.home, os.path.join(late, "dexaro.log"))
         self.addCleanup(program.stop)
         wait_for(lambda: len(desktop.run("xdotool", "search", "--onlyvisible", "--pid",
                                          str(program.pid)).split()) >= 2,
@@ -200,10 +195,10 @@ class LateWindowManager(unittest.TestCase):
         for replace in (False, True):
             desktop.start_manager(replace)
             main, background = program.window("Form1"), program.window("frmBackForm")
-            wait_for(lambda: desktop.active_window() == main.id, "the main window active")
+            desktop.activated(main)
             stack = desktop.stacking()
             self.assertGreater(stack.index(main.id), stack.index(background.id))
-        desktop.screenshot(keep_as=os.path.join(ARTIFACTS, "late", "replaced.xwd"))
+        desktop.screenshot(keep_as=os.path.join(late, "replaced.xwd"))
         # Alt+E reaches the main window only if it has the keyboard; in the work list, where Alt
         # and a letter does nothing, it still ends the program.
         desktop.key("shift+Tab", "alt+e")
@@ -217,8 +212,7 @@ class FolderCommands(DexaroTest):
         # M in the folder list, opened on sub: the whole work list in there, where a.txt is taken.
         self.box_after((*GATHER, "Tab", "Down", "Return", "m"),
                        "There were errors in moving your files: ", "a.txt   File exists")
-        self.assertEqual(self.ls("sub"), ["a.txt", "dup.txt"])
-        self.assertEqual(self.ls(), ["a.txt", "sub"])
+        self.assertEqual((self.ls(), self.ls("sub")), (["a.txt", "sub"], ["a.txt", "dup.txt"]))
         # sub's files twice: the second deletes find them gone.
         self.box_after(("shift+Tab", "shift+Return", "shift+Return", *TO_WORK_LIST, "ctrl+Delete"),
                        "There were errors in your batch delete: ", "No such file or directory")
@@ -233,11 +227,12 @@ class ToolWindows(DexaroTest):
 
     def test_sort_by_extension_comes_back_in_front_checks_its_input_and_reports_failures(self):
         tool = self.open_tool("frmMoveByExtension", *GATHER, *TO_WORK_LIST, "F9")
-        # Directly above the main window, over its left edge; opened again, it comes back there.
-        def placed(window):
+
+        def placed(window):  # directly above the main window, over its left edge
             left, _, right, bottom = window.frame
             return bottom == self.main.y and left < self.main.x < right
         self.assertTrue(placed(tool), tool.frame)
+        # Moved away and opened again, it comes back there.
         DESKTOP.run("xdotool", "windowmove", str(tool.id), str(self.main.x - 300),
                     str(self.main.y - 150))
         self.click_main()
@@ -253,17 +248,16 @@ class ToolWindows(DexaroTest):
                                 "There were errors in moving your files: ", "a.txt   File exists")):
             self.box_after(keys, *message)
         self.assertFalse(self.program.has_window("frmMoveByExtension"))
-        self.assertEqual(self.ls("target"), ["a.txt", "b.TXT"])
-        self.assertEqual(self.ls(), ["a.txt", "c.log", "target"])
-        # The window manager's close of the main window ends the program.
-        DESKTOP.key("alt+F4")
+        self.assertEqual((self.ls(), self.ls("target")), (["a.txt", "c.log", "target"],
+                                                          ["a.txt", "b.TXT"]))
+        DESKTOP.key("alt+F4")  # the window manager's close of the main window ends the program
         self.assertEqual(self.program.exited(), 0)
 
 
 class LongBatches(DexaroTest):
-    """Batches that run long enough to show their progress, and what a cancel leaves."""
+    """A batch that runs long enough to show its progress, and what a cancel leaves."""
 
-    start_in = "work/src"
+    start_in, files = "work/src", {"work/dst/": ""}
     SMALL, BIG = 20000, 8
 
     def make_files(self):
@@ -278,14 +272,12 @@ class LongBatches(DexaroTest):
             with open(os.path.join(self.work, f"f{1000 + 75 * i:05d}.big"), "wb") as f:
                 for mib in range(128):
                     f.write(mib.to_bytes(4, "little") + block[4:])
-        self.write("work/dst/", "")
 
     def test_a_long_copy_shows_its_progress_and_escape_cancels_it_leaving_no_part_of_a_file(self):
         # Up to work, then down to dst, and Insert in the folder list: the work list copied there.
         DESKTOP.key(*GATHER, "Tab", "Up", "Return", "Down", "Return", "Insert")
         progress = self.program.window("frmProgress")
-        # The keyboard goes to it, or Escape would not reach it.
-        wait_for(lambda: DESKTOP.active_window() == progress.id, "the progress window active")
+        DESKTOP.activated(progress)  # or Escape would not reach it
         # Over the main window, Cancel and all.
         left, top, right, bottom = self.main.frame
         self.assertTrue(left <= progress.frame[0] and progress.frame[2] <= right and
@@ -294,9 +286,8 @@ class LongBatches(DexaroTest):
         DESKTOP.key("Escape")
         wait_for(lambda: not self.program.has_window("frmProgress"), "the progress window to go",
                  timeout=30)
-        wait_for(lambda: DESKTOP.active_window() == self.main.id, "the main window active again")
+        DESKTOP.activated(self.main)
         self.assertFalse(any(not w.role for w in self.program.windows()), "a box came up")
-
         dst = os.path.join(self.root, "work", "dst")
         copied = os.listdir(dst)
         self.assertLess(len(copied), self.SMALL + self.BIG)
@@ -311,15 +302,14 @@ class QuickBatches(DexaroTest):
     files = {"work/a.txt": "a", "work/b.txt": "b", "work/c.txt": "c", "work/dst/": ""}
 
     def test_a_short_copy_shows_no_progress_window(self):
-        DESKTOP.key(*GATHER, "Tab", "Down", "Return", "Insert")
-        # Watched until the copies are there, and a while longer.
-        seen, until = False, time.monotonic() + 10
-        while time.monotonic() < until:
-            seen = seen or self.program.has_window("frmProgress")
-            if self.ls("dst") == ["a.txt", "b.txt", "c.txt"]:
-                until = min(until, time.monotonic() + 1.5)
+        managed = DESKTOP.managed_from_now()
+        # Keys wait while a batch runs: N's new folder box comes up once the copy is over, or
+        # once a progress window has taken the keyboard from the folder list.
+        DESKTOP.key(*GATHER, "Tab", "Down", "Return", "Insert", "n")
+        box = self.program.dialog()
         self.assertEqual(self.ls("dst"), ["a.txt", "b.txt", "c.txt"])
-        self.assertFalse(seen, "a progress window came up")
+        self.assertEqual(managed(), {self.main.id, self.background.id, box.id},
+                         "a progress window came up")
 
     def test_a_new_folder_then_ctrl_z_undoes_the_last_move_then_the_last_rename(self):
         # N in the folder list makes the folder the move then goes to. Alt+N types no N: had it
@@ -329,13 +319,12 @@ class QuickBatches(DexaroTest):
         self.make_folder("Batch", "alt+n", "n")
         self.box_after((), "An error occured in making directory", "File exists")
         DESKTOP.key("Down", "Return", "m")
-        wait_for(lambda: self.ls("Batch") == ["a.txt", "b.txt", "c.txt"], "the files moved")
+        self.expect_ls(["a.txt", "b.txt", "c.txt"], "Batch")
         self.write("work/Batch/b.txt", " changed")
         self.box_after(("ctrl+z",), "There were errors in undoing your last batch: ",
                        "b.txt   Changed since, so left where it is")
-        self.assertEqual(self.ls(), ["Batch", "a.txt", "c.txt", "dst"])
-        self.assertEqual(self.ls("Batch"), ["b.txt"])
-
+        self.assertEqual((self.ls(), self.ls("Batch")), (["Batch", "a.txt", "c.txt", "dst"],
+                                                         ["b.txt"]))
         # The files put back are in the work list again: the renamer numbers them, keeping their
         # extensions, and names the one whose new name is taken once it has closed.
         self.open_tool("frmBatchRenamer", "Tab", "Tab", "F4")
@@ -347,8 +336,7 @@ class QuickBatches(DexaroTest):
         self.assertFalse(self.program.has_window("frmBatchRenamer"))
         self.assertEqual(self.ls(), ["Batch", "c.txt", "dst", "photo01.txt", "photo02.txt"])
         DESKTOP.key("ctrl+z")
-        wait_for(lambda: self.ls() == ["Batch", "a.txt", "c.txt", "dst", "photo02.txt"],
-                 "the old name back")
+        self.expect_ls(["Batch", "a.txt", "c.txt", "dst", "photo02.txt"])
         with open(os.path.join(self.work, "a.txt")) as f:
             self.assertEqual(f.read(), "a")
         self.program.no_dialog()
