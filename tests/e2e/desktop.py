@@ -42,13 +42,12 @@ class XWindow:
         self.pid, self.transient_for = ((_numbers(props.get(name)) or [None])[0]
                                         for name in ("_NET_WM_PID", "WM_TRANSIENT_FOR"))
         self.types = props.get("_NET_WM_WINDOW_TYPE", "")
-        self.extents = _numbers(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]  # l, r, t, b
         self.has_icon = "=" in props.get("_NET_WM_ICON", "")
         fields = dict(line.strip().partition(":")[::2]
                       for line in desktop.run("xwininfo", "-id", hex(wid)).splitlines())
         self.x, self.y, self.width, self.height = (int(fields.get(key, 0)) for key in (
             "Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
-        left, right, top, bottom = self.extents
+        left, right, top, bottom = _numbers(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]
         # Outer edges, frame included, right and bottom exclusive.
         self.frame = (self.x - left, self.y - top, self.x + self.width + right,
                       self.y + self.height + bottom)
@@ -62,7 +61,7 @@ class Desktop:
     started later, by start_manager."""
 
     def __init__(self, wm, artifacts, manager=True):
-        self.wm, self.artifacts, self.processes, self.logs = wm, artifacts, [], []
+        self.wm, self.artifacts, self.processes, self.logs, self.env = wm, artifacts, [], [], None
         os.makedirs(artifacts, exist_ok=True)
         self.home = tempfile.mkdtemp(prefix="dx-home-", dir="/tmp")
         self.fbdir = tempfile.mkdtemp(prefix="dx-fb-", dir="/tmp")
@@ -104,9 +103,9 @@ class Desktop:
 
     def _spawn(self, command, log_name, **kwargs):
         self.logs.append(open(os.path.join(self.artifacts, log_name + ".log"), "wb"))
-        self.processes.append(subprocess.Popen(
-            command, stdout=self.logs[-1], stderr=subprocess.STDOUT,
-            env=getattr(self, "env", None), start_new_session=True, **kwargs))
+        self.processes.append(subprocess.Popen(command, stdout=self.logs[-1], env=self.env,
+                                               stderr=subprocess.STDOUT, start_new_session=True,
+                                               **kwargs))
 
     def close(self):
         for process in reversed(self.processes):
@@ -121,8 +120,6 @@ class Desktop:
         shutil.rmtree(self.home, ignore_errors=True)
         shutil.rmtree(self.fbdir, ignore_errors=True)
 
-    # --- reading the desktop -------------------------------------------------------------
-
     def run(self, *command, check=False):
         return subprocess.run(command, env=self.env, capture_output=True, text=True, check=check,
                               timeout=20).stdout
@@ -133,7 +130,6 @@ class Desktop:
                 for line in self.run("xprop", *args).splitlines()}
 
     def root_ids(self, name):
-        """The windows a property of the root window names."""
         return _numbers(self.xprop("-root", name).get(name))
 
     def stacking(self):
@@ -163,17 +159,12 @@ class Desktop:
             shutil.copyfile(path, keep_as)
         return Screen(path)
 
-    # --- input, as a person gives it -----------------------------------------------------
-
     def key(self, *keys):
         """Keys pressed one after another; "alt+m" holds Alt down while M is pressed."""
         for k in keys:
             *modifiers, last = k.split("+")
             self.run("xdotool", *(a for m in modifiers for a in ("keydown", m)), "key", last,
                      *(a for m in reversed(modifiers) for a in ("keyup", m)), check=True)
-
-    def type(self, text):
-        self.run("xdotool", "type", "--delay", "30", text, check=True)
 
     def click(self, point, double=False):
         # Two single clicks on one spot in quick succession would make a double-click: apart by
@@ -209,12 +200,11 @@ class Program:
         self.desktop, self.log = desktop, open(log_path, "wb")
         self.process = subprocess.Popen([binary], cwd=folder, env=desktop.env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
-        self.pid = self.process.pid
 
     def windows(self):
         """The program's managed windows, bottom to top."""
         found = (XWindow(self.desktop, wid) for wid in self.desktop.stacking())
-        return [w for w in found if w.pid == self.pid]
+        return [w for w in found if w.pid == self.process.pid]
 
     def window(self, role):
         """The window with that role once it is on screen."""
@@ -225,8 +215,7 @@ class Program:
         return any(w.role == role for w in self.windows())
 
     def dialog(self):
-        """The message or input box on top, once it is there, active and above every other
-        window of the program."""
+        """The message or input box, once it is active and above every window of the program."""
         def find():
             top = (self.windows() or [None])[-1]
             if top and not top.role and "DIALOG" in top.types:
@@ -240,24 +229,6 @@ class Program:
             active = windows.get(self.desktop.active_window())
             return "" not in windows.values() and active not in (None, "", "frmBackForm")
         wait_for(gone, "the box to close and the keyboard to come back")
-
-    def read_box(self):
-        """The text of the message box on top, copied the way a person copies it (Ctrl+C)."""
-        self.dialog()
-        # Emptied first, so an earlier box's text is never taken for this one's. xclip stays
-        # behind to serve the empty text until the box takes the clipboard over.
-        subprocess.run(["xclip", "-i", "-selection", "clipboard"], env=self.desktop.env,
-                       input=b"", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       check=True, timeout=20)
-        self.desktop.key("ctrl+c")
-        return wait_for(lambda: self.desktop.run("xclip", "-o", "-selection", "clipboard"),
-                        "the box's text on the clipboard")
-
-    def exited(self):
-        try:
-            return self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            return None
 
     def stop(self):
         if self.process.poll() is None:

@@ -5,7 +5,9 @@ folder list, the volume list and the work list."""
 
 import filecmp
 import os
+from pathlib import Path
 import shutil
+import subprocess
 import tempfile
 import unittest
 
@@ -60,8 +62,8 @@ class DexaroTest(unittest.TestCase):
         self.background = self.program.window("frmBackForm")
         self.expect_on_top_and_active(self.main)
 
-    def make_files(self):
-        """More files than are worth listing in files, made before the program starts."""
+    def make_files(self):  # more files than are worth listing in files
+        pass
 
     def click_main(self):
         """A click in the main window's bottom left corner, away from every control: it comes in
@@ -85,23 +87,23 @@ class DexaroTest(unittest.TestCase):
         return ((lines[y][0] + lines[y][-1]) // 2, y)
 
     def open_tool(self, role, *keys):
-        """The window keys open, once it is in front and active."""
         DESKTOP.key(*keys)
         tool = self.program.window(role)
         self.expect_on_top_and_active(tool)
         return tool
 
-    def make_folder(self, name, *keys):
-        """Keys that open the new folder prompt, then the name and Enter."""
+    def box_after(self, keys, *parts):
+        """Keys that bring up a message box; it says each of parts, and Enter closes it. The text
+        is copied the way a person copies it, with Ctrl+C, onto a clipboard emptied first so that
+        an earlier box's text is never taken for this one's."""
         DESKTOP.key(*keys)
         self.program.dialog()
-        DESKTOP.type(name)
-        DESKTOP.key("Return")
-
-    def box_after(self, keys, *parts):
-        """Keys that bring up a message box; it says each of parts, and Enter closes it."""
-        DESKTOP.key(*keys)
-        text = self.program.read_box()
+        # xclip stays behind to serve the empty text until the box takes the clipboard over.
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], env=DESKTOP.env, input=b"",
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        DESKTOP.key("ctrl+c")
+        text = wait_for(lambda: DESKTOP.run("xclip", "-o", "-selection", "clipboard"),
+                        "the box's text on the clipboard")
         for part in parts:
             self.assertIn(part, text)
         DESKTOP.key("Return")
@@ -190,7 +192,7 @@ class LateWindowManager(unittest.TestCase):
         program = Program(desktop, BINARY, desktop.home, os.path.join(late, "dexaro.log"))
         self.addCleanup(program.stop)
         wait_for(lambda: len(desktop.run("xdotool", "search", "--onlyvisible", "--pid",
-                                         str(program.pid)).split()) >= 2,
+                                         str(program.process.pid)).split()) >= 2,
                  "both windows on the screen, unmanaged")
         for replace in (False, True):
             desktop.start_manager(replace)
@@ -202,7 +204,7 @@ class LateWindowManager(unittest.TestCase):
         # Alt+E reaches the main window only if it has the keyboard; in the work list, where Alt
         # and a letter does nothing, it still ends the program.
         desktop.key("shift+Tab", "alt+e")
-        self.assertEqual(program.exited(), 0)
+        self.assertEqual(program.process.wait(timeout=10), 0)
 
 
 class FolderCommands(DexaroTest):
@@ -219,7 +221,7 @@ class FolderCommands(DexaroTest):
         self.assertEqual(self.ls("sub"), [])
         # A click on the end button, in the window's bottom right corner, ends the program.
         DESKTOP.click((self.main.x + self.main.width - 10, self.main.y + self.main.height - 5))
-        self.assertEqual(self.program.exited(), 0)
+        self.assertEqual(self.program.process.wait(timeout=10), 0)
 
 
 class ToolWindows(DexaroTest):
@@ -251,7 +253,7 @@ class ToolWindows(DexaroTest):
         self.assertEqual((self.ls(), self.ls("target")), (["a.txt", "c.log", "target"],
                                                           ["a.txt", "b.TXT"]))
         DESKTOP.key("alt+F4")  # the window manager's close of the main window ends the program
-        self.assertEqual(self.program.exited(), 0)
+        self.assertEqual(self.program.process.wait(timeout=10), 0)
 
 
 class LongBatches(DexaroTest):
@@ -265,13 +267,11 @@ class LongBatches(DexaroTest):
         # window has come up (some 2,000 small files a second here), so that the cancel mostly
         # lands inside one.
         for i in range(self.SMALL):
-            with open(os.path.join(self.work, f"f{i:05d}.dat"), "wb") as f:
-                f.write(f"{i:05d}".encode() * 800)
+            Path(self.work, f"f{i:05d}.dat").write_bytes(f"{i:05d}".encode() * 800)
         block = os.urandom(1 << 20)
         for i in range(self.BIG):
-            with open(os.path.join(self.work, f"f{1000 + 75 * i:05d}.big"), "wb") as f:
-                for mib in range(128):
-                    f.write(mib.to_bytes(4, "little") + block[4:])
+            Path(self.work, f"f{1000 + 75 * i:05d}.big").write_bytes(
+                b"".join(mib.to_bytes(4, "little") + block[4:] for mib in range(128)))
 
     def test_a_long_copy_shows_its_progress_and_escape_cancels_it_leaving_no_part_of_a_file(self):
         # Up to work, then down to dst, and Insert in the folder list: the work list copied there.
@@ -314,9 +314,12 @@ class QuickBatches(DexaroTest):
     def test_a_new_folder_then_ctrl_z_undoes_the_last_move_then_the_last_rename(self):
         # N in the folder list makes the folder the move then goes to. Alt+N types no N: had it
         # opened a box, the next N would type into it, and the folder is taken.
-        self.make_folder("Batch", *GATHER, "Tab", "n")
-        self.program.no_dialog()
-        self.make_folder("Batch", "alt+n", "n")
+        for keys in ((*GATHER, "Tab", "n"), ("alt+n", "n")):
+            self.program.no_dialog()
+            DESKTOP.key(*keys)
+            self.program.dialog()
+            DESKTOP.run("xdotool", "type", "--delay", "30", "Batch", check=True)
+            DESKTOP.key("Return")
         self.box_after((), "An error occured in making directory", "File exists")
         DESKTOP.key("Down", "Return", "m")
         self.expect_ls(["a.txt", "b.txt", "c.txt"], "Batch")
@@ -330,15 +333,14 @@ class QuickBatches(DexaroTest):
         self.open_tool("frmBatchRenamer", "Tab", "Tab", "F4")
         self.write("work/photo02.txt", "taken")
         DESKTOP.key("Tab", "space", "Tab")  # Keep Extension, then the base text
-        DESKTOP.type("photo")
+        DESKTOP.run("xdotool", "type", "--delay", "30", "photo", check=True)
         self.box_after(("alt+r",), "There were errors in renaming your files: ",
                        "c.txt   File exists")
         self.assertFalse(self.program.has_window("frmBatchRenamer"))
         self.assertEqual(self.ls(), ["Batch", "c.txt", "dst", "photo01.txt", "photo02.txt"])
         DESKTOP.key("ctrl+z")
         self.expect_ls(["Batch", "a.txt", "c.txt", "dst", "photo02.txt"])
-        with open(os.path.join(self.work, "a.txt")) as f:
-            self.assertEqual(f.read(), "a")
+        self.assertEqual(Path(self.work, "a.txt").read_text(), "a")
         self.program.no_dialog()
 
 
