@@ -1,9 +1,5 @@
-"""A real X desktop for end-to-end tests: Xvfb, a window manager, and the program under test.
-
-Everything is driven the way a person drives it, through X input (xdotool), and read back the way a
-person sees it: window properties (xprop, xwininfo), the clipboard (xclip) and the screen itself
-(Xvfb's frame buffer file). Only the standard library is used.
-"""
+"""A real X desktop: Xvfb, a window manager and the program under test, driven through X input
+(xdotool) and read back from window properties, the clipboard and Xvfb's frame buffer file."""
 
 import os
 import shutil
@@ -30,8 +26,7 @@ def _numbers(line):
     """The numbers of one line of xprop's output, none when the property is not set."""
     if not line or ("=" not in line and "#" not in line):
         return []
-    values = line.split("#" if "#" in line else "=", 1)[1].split(",")
-    return [int(v, 0) for v in values if v.strip()]
+    return [int(v, 0) for v in line.split("#" if "#" in line else "=", 1)[1].split(",") if v.strip()]
 
 
 class XWindow:
@@ -44,23 +39,18 @@ class XWindow:
                               "_NET_WM_WINDOW_TYPE", "WM_TRANSIENT_FOR", "_NET_FRAME_EXTENTS",
                               "_NET_WM_ICON")
         self.role = props.get("WM_WINDOW_ROLE", "").partition("=")[2].strip().strip('"')
-        self.pid = (_numbers(props.get("_NET_WM_PID")) or [None])[0]
+        self.pid, self.transient_for = ((_numbers(props.get(name)) or [None])[0]
+                                        for name in ("_NET_WM_PID", "WM_TRANSIENT_FOR"))
         self.types = props.get("_NET_WM_WINDOW_TYPE", "")
-        self.transient_for = (_numbers(props.get("WM_TRANSIENT_FOR")) or [None])[0]
-        self.extents = _numbers(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]  # l, r, t, b
         self.has_icon = "=" in props.get("_NET_WM_ICON", "")
-        info = desktop.run("xwininfo", "-id", hex(wid))
-        fields = dict(line.strip().partition(":")[::2] for line in info.splitlines())
-        self.x, self.y, self.width, self.height = (
-            int(fields.get(key, 0)) for key in ("Absolute upper-left X", "Absolute upper-left Y",
-                                                "Width", "Height"))
-
-    @property
-    def frame(self):
-        """Outer left, top, right and bottom edges (right and bottom exclusive), frame included."""
-        left, right, top, bottom = self.extents
-        return (self.x - left, self.y - top, self.x + self.width + right,
-                self.y + self.height + bottom)
+        fields = dict(line.strip().partition(":")[::2]
+                      for line in desktop.run("xwininfo", "-id", hex(wid)).splitlines())
+        self.x, self.y, self.width, self.height = (int(fields.get(key, 0)) for key in (
+            "Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+        left, right, top, bottom = _numbers(props.get("_NET_FRAME_EXTENTS")) or [0, 0, 0, 0]
+        # Outer edges, frame included, right and bottom exclusive.
+        self.frame = (self.x - left, self.y - top, self.x + self.width + right,
+                      self.y + self.height + bottom)
 
     def __repr__(self):
         return f"<{self.role or 'window'} {self.width}x{self.height}+{self.x}+{self.y}>"
@@ -71,7 +61,7 @@ class Desktop:
     started later, by start_manager."""
 
     def __init__(self, wm, artifacts, manager=True):
-        self.wm, self.artifacts, self.processes, self.logs = wm, artifacts, [], []
+        self.wm, self.artifacts, self.processes, self.logs, self.env = wm, artifacts, [], [], None
         os.makedirs(artifacts, exist_ok=True)
         self.home = tempfile.mkdtemp(prefix="dx-home-", dir="/tmp")
         self.fbdir = tempfile.mkdtemp(prefix="dx-fb-", dir="/tmp")
@@ -113,10 +103,9 @@ class Desktop:
 
     def _spawn(self, command, log_name, **kwargs):
         self.logs.append(open(os.path.join(self.artifacts, log_name + ".log"), "wb"))
-        self.processes.append(subprocess.Popen(
-            command, stdout=self.logs[-1], stderr=subprocess.STDOUT,
-            env=getattr(self, "env", None), start_new_session=True, **kwargs))
-        return self.processes[-1]
+        self.processes.append(subprocess.Popen(command, stdout=self.logs[-1], env=self.env,
+                                               stderr=subprocess.STDOUT, start_new_session=True,
+                                               **kwargs))
 
     def close(self):
         for process in reversed(self.processes):
@@ -131,8 +120,6 @@ class Desktop:
         shutil.rmtree(self.home, ignore_errors=True)
         shutil.rmtree(self.fbdir, ignore_errors=True)
 
-    # --- reading the desktop -------------------------------------------------------------
-
     def run(self, *command, check=False):
         return subprocess.run(command, env=self.env, capture_output=True, text=True, check=check,
                               timeout=20).stdout
@@ -143,7 +130,6 @@ class Desktop:
                 for line in self.run("xprop", *args).splitlines()}
 
     def root_ids(self, name):
-        """The windows a property of the root window names."""
         return _numbers(self.xprop("-root", name).get(name))
 
     def stacking(self):
@@ -153,15 +139,25 @@ class Desktop:
     def active_window(self):
         return (self.root_ids("_NET_ACTIVE_WINDOW") or [0])[0]
 
+    def activated(self, window):
+        wait_for(lambda: self.active_window() == window.id, f"{window} to be active")
+
+    def managed_from_now(self):
+        """A call that gives every window the manager took on from now until the call."""
+        spy = subprocess.Popen(["stdbuf", "-oL", "xprop", "-root", "-spy", "_NET_CLIENT_LIST"],
+                               env=self.env, stdout=subprocess.PIPE, text=True)
+        spy.stdout.readline()  # the list as it is: the watch has begun
+        def seen():
+            spy.terminate()
+            return {w for line in spy.communicate()[0].splitlines() for w in _numbers(line)}
+        return seen
+
     def screenshot(self, keep_as=None):
-        """The screen, read from Xvfb's frame buffer; copied as it is (XWD) to keep_as when
-        given."""
+        """The screen, from Xvfb's frame buffer; copied as it is (XWD) to keep_as when given."""
         path = os.path.join(self.fbdir, "Xvfb_screen0")
         if keep_as:
             shutil.copyfile(path, keep_as)
         return Screen(path)
-
-    # --- input, as a person gives it -----------------------------------------------------
 
     def key(self, *keys):
         """Keys pressed one after another; "alt+m" holds Alt down while M is pressed."""
@@ -169,9 +165,6 @@ class Desktop:
             *modifiers, last = k.split("+")
             self.run("xdotool", *(a for m in modifiers for a in ("keydown", m)), "key", last,
                      *(a for m in reversed(modifiers) for a in ("keyup", m)), check=True)
-
-    def type(self, text):
-        self.run("xdotool", "type", "--delay", "30", text, check=True)
 
     def click(self, point, double=False):
         # Two single clicks on one spot in quick succession would make a double-click: apart by
@@ -185,37 +178,33 @@ class Desktop:
 
 
 class Screen:
-    """A snapshot of the frame buffer (XWD format, 32 bits a pixel)."""
+    """A snapshot of the frame buffer (XWD format, 32 bits a pixel at depth 24)."""
 
     def __init__(self, path):
         with open(path, "rb") as f:
             data = f.read()
-        header = struct.unpack(">25I", data[:100])  # 32 bits a pixel at depth 24
+        header = struct.unpack(">25I", data[:100])
         self.little_endian, self.stride = header[7] == 0, header[12]  # stride: bytes a line
         self.pixels = data[header[0] + 12 * header[19]:]  # after the header and the colour map
 
     def pixel(self, x, y):
         """Red, green and blue."""
-        at = y * self.stride + x * 4
-        b0, b1, b2, b3 = self.pixels[at:at + 4]
+        b0, b1, b2, b3 = self.pixels[y * self.stride + x * 4:][:4]
         return (b2, b1, b0) if self.little_endian else (b1, b2, b3)
 
 
 class Program:
-    """The program under test, started as a user starts it: the binary, in a folder, no
-    arguments."""
+    """The program as a user starts it: the binary, in a folder, no arguments."""
 
     def __init__(self, desktop, binary, folder, log_path):
-        self.desktop = desktop
-        self.log = open(log_path, "wb")
+        self.desktop, self.log = desktop, open(log_path, "wb")
         self.process = subprocess.Popen([binary], cwd=folder, env=desktop.env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
-        self.pid = self.process.pid
 
     def windows(self):
         """The program's managed windows, bottom to top."""
         found = (XWindow(self.desktop, wid) for wid in self.desktop.stacking())
-        return [w for w in found if w.pid == self.pid]
+        return [w for w in found if w.pid == self.process.pid]
 
     def window(self, role):
         """The window with that role once it is on screen."""
@@ -226,8 +215,7 @@ class Program:
         return any(w.role == role for w in self.windows())
 
     def dialog(self):
-        """The message or input box on top, once it is there, active and above every other
-        window of the program."""
+        """The message or input box, once it is active and above every window of the program."""
         def find():
             top = (self.windows() or [None])[-1]
             if top and not top.role and "DIALOG" in top.types:
@@ -241,24 +229,6 @@ class Program:
             active = windows.get(self.desktop.active_window())
             return "" not in windows.values() and active not in (None, "", "frmBackForm")
         wait_for(gone, "the box to close and the keyboard to come back")
-
-    def read_box(self):
-        """The text of the message box on top, copied the way a person copies it (Ctrl+C)."""
-        self.dialog()
-        # Emptied first, so an earlier box's text is never taken for this one's. xclip stays
-        # behind to serve the empty text until the box takes the clipboard over.
-        subprocess.run(["xclip", "-i", "-selection", "clipboard"], env=self.desktop.env,
-                       input=b"", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       check=True, timeout=20)
-        self.desktop.key("ctrl+c")
-        return wait_for(lambda: self.desktop.run("xclip", "-o", "-selection", "clipboard"),
-                        "the box's text on the clipboard")
-
-    def exited(self, timeout=10.0):
-        try:
-            return self.process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return None
 
     def stop(self):
         if self.process.poll() is None:
