@@ -63,6 +63,8 @@ constexpr const char* kMoveFolderAcross = "A folder cannot be moved to another f
 constexpr const char* kMoveNotRegularAcross =
     "Not a regular file: only regular files can be moved to another file system";
 constexpr const char* kSourceChanged = "The source changed while it was being moved";
+constexpr const char* kSourceOpenForWriting =
+    "Another program has it open for writing, so it was not moved";
 constexpr const char* kSourceReplaced =
     "The source was replaced while it was being moved; the moved copy was kept";
 
@@ -660,11 +662,54 @@ Result RefuseMoveAcross(const std::string& source, const std::string& destinatio
     return {};
 }
 
+// A read lease on the source of a move: while it holds, no other process has the file open for
+// writing, and one that opens it so breaks the lease (and waits until we let go). That closes the
+// window between the last look at the source and its removal, where an appended record would be
+// lost. The kernel tells a lease holder of a break with SIGIO, whose default ends the process:
+// it is ignored, and the lease is looked at instead.
+class SourceLease {
+public:
+    // EAGAIN: another process holds the file open for writing. Any other failure (a network or
+    // FUSE file system, a file of another user) leaves the move to its checks of size and time.
+    explicit SourceLease(int fd) : m_fd(fd) {
+        static const bool ignored = [] {
+            struct sigaction old {};
+            if (::sigaction(SIGIO, nullptr, &old) == 0 && old.sa_handler == SIG_DFL)
+                ::signal(SIGIO, SIG_IGN);
+            return true;
+        }();
+        (void)ignored;
+        m_held = ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
+        m_busy = !m_held && errno == EAGAIN;
+    }
+    ~SourceLease() {
+        if (m_held)
+            ::fcntl(m_fd, F_SETLEASE, F_UNLCK);
+    }
+    SourceLease(const SourceLease&) = delete;
+    SourceLease& operator=(const SourceLease&) = delete;
+
+    bool busy() const { return m_busy; }
+    // False once a writer has opened the file (the break is pending) or the kernel took the lease.
+    bool unbroken() const { return !m_held || ::fcntl(m_fd, F_GETLEASE) == F_RDLCK; }
+
+private:
+    int m_fd;
+    bool m_held = false;
+    bool m_busy = false;
+};
+
 // The last step of a move across file systems, once the copy is named and on disk: the source
 // goes, unless it is no longer the file that was copied. Where it must stay, so must nothing else,
 // and the copy's name in dirFd is removed again.
 Result RemoveMovedSource(const std::string& source, const struct stat& opened, int dirFd,
-                         const std::string& name) {
+                         const std::string& name, const SourceLease& lease) {
+    // A writer whose open comes after this look waits for the lease, so it writes to the file
+    // only after its name is gone, as to any file removed while it opens it.
+    if (!lease.unbroken()) {
+        ::unlinkat(dirFd, name.c_str(), 0);
+        return Result::failure(kSourceChanged);
+    }
     struct stat now;
     if (::lstat(source.c_str(), &now) != 0) {
         if (errno == ENOENT)
@@ -697,6 +742,9 @@ Result MoveAcross(const std::string& source, const std::string& destination, Cop
         return Result::fromErrno(errno);
     if (!S_ISREG(opened.st_mode))
         return Result::failure(kMoveNotRegularAcross);
+    const SourceLease lease(in.get());
+    if (lease.busy())
+        return Result::failure(kSourceOpenForWriting);
     // O_PATH: a folder we may write into but not read (a drop folder) still takes the file.
     UniqueFd dir(::open(dst.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!dir.valid())
@@ -718,7 +766,7 @@ Result MoveAcross(const std::string& source, const std::string& destination, Cop
         ::unlinkat(dir.get(), dst.name.c_str(), 0);
         return Result::fromErrno(err);
     }
-    return RemoveMovedSource(source, opened, dir.get(), dst.name);
+    return RemoveMovedSource(source, opened, dir.get(), dst.name, lease);
 }
 
 // Gives a complete copy the destination's name, replacing the file there when it exists. A copy

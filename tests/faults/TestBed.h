@@ -61,7 +61,8 @@ inline const std::string Ok,
     CopyNotRegular = "Not a regular file: copying a pipe, socket or device is refused",
     MoveNotRegular = "Not a regular file: only regular files can be moved to another file system",
     FolderAcross = "A folder cannot be moved to another file system",
-    SourceChanged = "The source changed while it was being moved";
+    SourceChanged = "The source changed while it was being moved",
+    OpenForWriting = "Another program has it open for writing, so it was not moved";
 } // namespace Says
 
 // Bytes that differ from file to file and from place to place, so a misplaced block shows.
