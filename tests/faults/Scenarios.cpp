@@ -94,6 +94,32 @@ void DestinationAppears(Scene& s) {
               (result ? std::vector<std::string>{"h/s"} : std::vector<std::string>{"h/s", "p/s"}));
 }
 
+// Another program writes to the source of a move across file systems through a descriptor it
+// opened before the move began (held), or opened while the move copies (append, or truncate),
+// and writes once the move has returned. Every byte it wrote must be in the one file left.
+enum class Writer { Held, Appends, Truncates };
+void WriterAroundMove(Scene& s, Writer how) {
+    const std::string original = Pattern(10 << 20, 12), extra = "written by the other program";
+    WriteFile(s["p/s"], original);
+    const int flags = O_WRONLY | O_CLOEXEC | (how == Writer::Truncates ? O_TRUNC : O_APPEND);
+    int fd = how == Writer::Held ? ::open(s["p/s"].c_str(), flags) : -1;
+    const Result result = WhileCopying(true, s["p/s"], s["h/s"], [&] {
+        if (how != Writer::Held)
+            fd = ::open(s["p/s"].c_str(), flags); // waits while the move holds the file
+    });
+    std::string expected = original;
+    if (fd >= 0) {
+        EXPECT_EQ(::write(fd, extra.data(), extra.size()), ssize_t(extra.size()));
+        ::close(fd);
+        expected = (how == Writer::Truncates ? "" : original) + extra;
+    }
+    EXPECT_TRUE(result || result.error == Says::SourceChanged ||
+                result.error == Says::OpenForWriting)
+        << result.error;
+    EXPECT_EQ(Keys(s.snapshot()), std::vector<std::string>{result ? "h/s" : "p/s"});
+    EXPECT_TRUE(ReadFile(s[result ? "h/s" : "p/s"]) == expected) << "bytes of the writer lost";
+}
+
 // Where a copy's temporary has a name, it is locked while the copy lives: the clean-up of what
 // dead copies left does not take it, even when told to take everything.
 void LockedNamedTemporaries(Scene& s) {
@@ -200,6 +226,12 @@ std::vector<Case> Scenarios() {
         {.name = "move_out_while_source_grows",
          .run = [](Scene& s) { MoveWhileAppending(s, "h/s", "p/s"); }},
         {.name = "move_across_while_destination_appears", .run = DestinationAppears},
+        {.name = "move_in_while_held_for_writing",
+         .run = [](Scene& s) { WriterAroundMove(s, Writer::Held); }},
+        {.name = "move_in_while_opened_to_append",
+         .run = [](Scene& s) { WriterAroundMove(s, Writer::Appends); }},
+        {.name = "move_in_while_opened_to_truncate",
+         .run = [](Scene& s) { WriterAroundMove(s, Writer::Truncates); }},
         {.name = "named_temporaries_locked_while_live",
          .needs = NamedTemporaries,
          .run = LockedNamedTemporaries},
