@@ -669,8 +669,8 @@ Result RefuseMoveAcross(const std::string& source, const std::string& destinatio
 // it is ignored, and the lease is looked at instead.
 class SourceLease {
 public:
-    // EAGAIN: another process holds the file open for writing. Any other failure (a network or
-    // FUSE file system, a file of another user) leaves the move to its checks of size and time.
+    // EAGAIN: another process holds the file open for writing. Any other failure (a file system
+    // without leases, a file of another user) leaves the move to its checks of size and time.
     explicit SourceLease(int fd) : m_fd(fd) {
         static const bool ignored = [] {
             struct sigaction old {};

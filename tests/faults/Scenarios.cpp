@@ -25,6 +25,19 @@ std::vector<std::string> Keys(const Tree& tree) {
     return {keys.begin(), keys.end()};
 }
 
+// The verdict on a move across file systems while another program wrote to its source: the move
+// either happened or gave up for that writer, and the one file left holds every byte written.
+void ExpectNothingLost(Scene& s, const Result& result, const std::string& from,
+                       const std::string& to, const std::string& written) {
+    EXPECT_TRUE(result || result.error == Says::SourceChanged ||
+                result.error == Says::OpenForWriting)
+        << result.error;
+    EXPECT_EQ(Keys(s.snapshot()), std::vector{result ? to : from});
+    const std::string left = ReadFile(s[result ? to : from]);
+    EXPECT_TRUE(left == written) << left.size() << " bytes kept of " << written.size()
+                                 << " written";
+}
+
 // While a writer appends to the source, a move across file systems either fails and keeps
 // everything, or moves all of it: no append is lost, not even one made after the last look at
 // the source.
@@ -50,12 +63,7 @@ void MoveWhileAppending(Scene& s, const std::string& from, const std::string& to
     writer.join();
     for (int i = 0; i < appended; ++i)
         whole += chunk(i);
-    EXPECT_TRUE(result || result.error == Says::SourceChanged ||
-                result.error == Says::OpenForWriting)
-        << result.error;
-    EXPECT_EQ(Keys(s.snapshot()), std::vector{result ? to : from});
-    const std::string left = ReadFile(s[result ? to : from]);
-    EXPECT_TRUE(left == whole) << left.size() << " bytes kept of " << whole.size() << " written";
+    ExpectNothingLost(s, result, from, to, whole);
 }
 
 // Runs a copy, or a move across file systems, on a thread of its own, and meanwhile() on this one
@@ -113,11 +121,7 @@ void WriterAroundMove(Scene& s, Writer how) {
         ::close(fd);
         expected = (how == Writer::Truncates ? "" : original) + extra;
     }
-    EXPECT_TRUE(result || result.error == Says::SourceChanged ||
-                result.error == Says::OpenForWriting)
-        << result.error;
-    EXPECT_EQ(Keys(s.snapshot()), std::vector<std::string>{result ? "h/s" : "p/s"});
-    EXPECT_TRUE(ReadFile(s[result ? "h/s" : "p/s"]) == expected) << "bytes of the writer lost";
+    ExpectNothingLost(s, result, "p/s", "h/s", expected);
 }
 
 // Where a copy's temporary has a name, it is locked while the copy lives: the clean-up of what
