@@ -135,14 +135,14 @@ bool IsTempName(std::string_view name) {
     return true;
 }
 
-std::string NewTempName() {
+std::string NewTempName(std::string_view suffix = kTempSuffix) {
     static constexpr std::string_view kLetters =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937_64 random{std::random_device{}()};
     std::string name(kTempPrefix);
     for (size_t i = 0; i < kTempLetters; ++i)
         name += kLetters[random() % kLetters.size()];
-    return name += kTempSuffix;
+    return name += suffix;
 }
 
 // Removes the named temporaries that copies which died left in the folder; see the header.
@@ -303,19 +303,70 @@ int CreateTemp(int dirFd, Temp& temp, CopyWatch::Unable* unable) {
     return EEXIST;
 }
 
+// A read lease on the source of a move: while it holds, no other process has the file open for
+// writing, and one that opens it so breaks the lease (and waits until we let go). That closes the
+// window between the last look at the source and its removal, where an appended record would be
+// lost. The kernel tells a lease holder of a break with SIGIO, whose default ends the process:
+// it is ignored, and the lease is looked at instead: after each chunk of the copy, and last just
+// before the source is removed.
+class SourceLease {
+public:
+    // EAGAIN: another process holds the file open for writing. Any other failure (a file system
+    // without leases, a file of another user) leaves the move to its checks of size and time.
+    explicit SourceLease(int fd) : m_fd(fd) {
+        static const bool ignored = [] {
+            struct sigaction old {};
+            if (::sigaction(SIGIO, nullptr, &old) == 0 && old.sa_handler == SIG_DFL)
+                ::signal(SIGIO, SIG_IGN);
+            return true;
+        }();
+        (void)ignored;
+        m_held = ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
+        m_busy = !m_held && errno == EAGAIN;
+    }
+    ~SourceLease() {
+        if (m_held)
+            ::fcntl(m_fd, F_SETLEASE, F_UNLCK);
+    }
+    SourceLease(const SourceLease&) = delete;
+    SourceLease& operator=(const SourceLease&) = delete;
+
+    bool busy() const { return m_busy; }
+    // False once a writer has opened the file (the break is pending) or the kernel took the lease.
+    bool unbroken() const { return !m_held || ::fcntl(m_fd, F_GETLEASE) == F_RDLCK; }
+
+private:
+    int m_fd;
+    bool m_held = false;
+    bool m_busy = false;
+};
+
 // Copies come in chunks of this size at most, so that a watch sees them grow and a cancel lands
 // within a fraction of a second even on a slow disk.
 constexpr size_t kChunk = size_t{4} << 20;
 
-// Counts bytes written by a watched copy; ECANCELED when the copy is to stop.
-int Wrote(CopyWatch* watch, ssize_t bytes) {
-    if (!watch)
+// What a copy answers to after each chunk: the job's watch and, in a move, the lease on its
+// source. A program that opens the source for writing so waits for one chunk, not for the rest
+// of a long copy, before the move gives up and lets it go on.
+struct Heed {
+    CopyWatch* watch = nullptr;
+    const SourceLease* lease = nullptr;
+};
+
+// Not an errno: the lease on the source of a move was broken while it was copied.
+constexpr int kLeaseBroken = -1;
+
+// Counts bytes written by a copy; ECANCELED or kLeaseBroken when the copy is to stop.
+int Wrote(const Heed& heed, ssize_t bytes) {
+    if (heed.lease && !heed.lease->unbroken())
+        return kLeaseBroken;
+    if (!heed.watch)
         return 0;
-    watch->add(static_cast<std::uint64_t>(bytes));
-    return watch->cancelled() ? ECANCELED : 0;
+    heed.watch->add(static_cast<std::uint64_t>(bytes));
+    return heed.watch->cancelled() ? ECANCELED : 0;
 }
 
-int ReadWriteCopy(int in, int out, CopyWatch* watch) {
+int ReadWriteCopy(int in, int out, const Heed& heed) {
     constexpr size_t kBuffer = 256 * 1024;
     const std::unique_ptr<char[]> buffer(new char[kBuffer]);
     for (;;) {
@@ -338,7 +389,7 @@ int ReadWriteCopy(int in, int out, CopyWatch* watch) {
                 return EIO;
             done += put;
         }
-        if (const int err = Wrote(watch, got))
+        if (const int err = Wrote(heed, got))
             return err;
     }
 }
@@ -351,14 +402,14 @@ bool RangeRefused(int err) {
 }
 
 // Copies length bytes at offset of in to the same offset of out.
-int CopyRange(int in, int out, off_t offset, off_t length, CopyWatch* watch) {
+int CopyRange(int in, int out, off_t offset, off_t length, const Heed& heed) {
     loff_t from = offset, to = offset;
     while (length > 0) {
         const ssize_t n = ::copy_file_range(in, &from, out, &to,
                                             std::min(static_cast<size_t>(length), kChunk), 0);
         if (n > 0) {
             length -= n;
-            if (const int err = Wrote(watch, n))
+            if (const int err = Wrote(heed, n))
                 return err;
             continue;
         }
@@ -388,7 +439,7 @@ int CopyRange(int in, int out, off_t offset, off_t length, CopyWatch* watch) {
             from += got;
             to += got;
             length -= got;
-            if (const int err = Wrote(watch, got))
+            if (const int err = Wrote(heed, got))
                 return err;
         }
     }
@@ -397,7 +448,7 @@ int CopyRange(int in, int out, off_t offset, off_t length, CopyWatch* watch) {
 
 // Copies the data segments of a file of size bytes that has holes, and leaves the holes holes,
 // as cp does: a sparse disk image needs no more room in its copy than in itself.
-int CopySparse(int in, int out, off_t size, CopyWatch* watch) {
+int CopySparse(int in, int out, off_t size, const Heed& heed) {
     for (off_t at = 0; at < size;) {
         const off_t data = ::lseek(in, at, SEEK_DATA);
         if (data < 0)
@@ -406,7 +457,7 @@ int CopySparse(int in, int out, off_t size, CopyWatch* watch) {
         if (hole < 0)
             return errno;
         hole = std::min(hole, size);
-        if (const int err = CopyRange(in, out, data, hole - data, watch))
+        if (const int err = CopyRange(in, out, data, hole - data, heed))
             return err;
         at = hole;
     }
@@ -414,13 +465,13 @@ int CopySparse(int in, int out, off_t size, CopyWatch* watch) {
 }
 
 // Copies the whole of in, as st measured it, to the empty file out.
-int CopyData(int in, int out, const struct stat& st, CopyWatch* watch, CopyWatch::Unable* unable) {
+int CopyData(int in, int out, const struct stat& st, const Heed& heed, CopyWatch::Unable* unable) {
     const off_t size = st.st_size;
     // A clone shares the blocks (btrfs, XFS): instant and no extra space. Any failure only means
     // no clone here; the real copy below reports real trouble.
     if (!(unable && unable->clone)) {
         if (::ioctl(out, FICLONE, in) == 0)
-            return Wrote(watch, size);
+            return Wrote(heed, size);
         if (unable && (errno == EOPNOTSUPP || errno == EXDEV || errno == ENOTTY))
             unable->clone = true;
     }
@@ -429,7 +480,7 @@ int CopyData(int in, int out, const struct stat& st, CopyWatch* watch, CopyWatch
     const bool mayHaveHoles = size > st.st_blksize && st.st_blocks * 512 < size;
     const off_t hole = mayHaveHoles ? ::lseek(in, 0, SEEK_HOLE) : -1;
     if (hole >= 0 && hole < size) {
-        if (const int err = CopySparse(in, out, size, watch))
+        if (const int err = CopySparse(in, out, size, heed))
             return err;
         // The holes at the end: the size without the blocks.
         return ::ftruncate(out, size) == 0 ? 0 : errno;
@@ -437,18 +488,18 @@ int CopyData(int in, int out, const struct stat& st, CopyWatch* watch, CopyWatch
     if (hole >= 0 && ::lseek(in, 0, SEEK_SET) != 0) // the look moved the offset
         return errno;
     if (unable && unable->range)
-        return ReadWriteCopy(in, out, watch);
+        return ReadWriteCopy(in, out, heed);
     for (bool copied = false;;) {
         const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
         if (n > 0) {
             copied = true;
-            if (const int err = Wrote(watch, n))
+            if (const int err = Wrote(heed, n))
                 return err;
             continue;
         }
         if (n == 0) {
             // Files of /proc and the like claim to be empty to copy_file_range; reading tells.
-            return copied ? 0 : ReadWriteCopy(in, out, watch);
+            return copied ? 0 : ReadWriteCopy(in, out, heed);
         }
         if (errno == EINTR)
             continue;
@@ -459,7 +510,7 @@ int CopyData(int in, int out, const struct stat& st, CopyWatch* watch, CopyWatch
         // Refused before a byte for a reason of the file systems, not of this file.
         if (unable && !copied && (errno == EXDEV || errno == EOPNOTSUPP || errno == ENOSYS))
             unable->range = true;
-        return ReadWriteCopy(in, out, watch);
+        return ReadWriteCopy(in, out, heed);
     }
 }
 
@@ -589,9 +640,10 @@ mode_t CarryOwner(int out, const struct stat& st) {
 // out is complete all the same and says so in leftOut: the data matter more. A move must not
 // lose them and fails.
 Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::string& leftOut,
-                CopyWatch* watch, CopyWatch::Unable* unable) {
-    if (const int err = CopyData(in, out, st, watch, unable))
-        return Result::fromErrno(err);
+                const Heed& heed, CopyWatch::Unable* unable) {
+    if (const int err = CopyData(in, out, st, heed, unable))
+        return err == kLeaseBroken ? Result::failure(kSourceOpenForWriting)
+                                   : Result::fromErrno(err);
     const bool move = purpose == Purpose::Move;
     if (move) {
         // Someone writing to the file meanwhile may have left a mix of old and new in the copy.
@@ -662,71 +714,49 @@ Result RefuseMoveAcross(const std::string& source, const std::string& destinatio
     return {};
 }
 
-// A read lease on the source of a move: while it holds, no other process has the file open for
-// writing, and one that opens it so breaks the lease (and waits until we let go). That closes the
-// window between the last look at the source and its removal, where an appended record would be
-// lost. The kernel tells a lease holder of a break with SIGIO, whose default ends the process:
-// it is ignored, and the lease is looked at instead.
-class SourceLease {
-public:
-    // EAGAIN: another process holds the file open for writing. Any other failure (a file system
-    // without leases, a file of another user) leaves the move to its checks of size and time.
-    explicit SourceLease(int fd) : m_fd(fd) {
-        static const bool ignored = [] {
-            struct sigaction old {};
-            if (::sigaction(SIGIO, nullptr, &old) == 0 && old.sa_handler == SIG_DFL)
-                ::signal(SIGIO, SIG_IGN);
-            return true;
-        }();
-        (void)ignored;
-        m_held = ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
-        m_busy = !m_held && errno == EAGAIN;
-    }
-    ~SourceLease() {
-        if (m_held)
-            ::fcntl(m_fd, F_SETLEASE, F_UNLCK);
-    }
-    SourceLease(const SourceLease&) = delete;
-    SourceLease& operator=(const SourceLease&) = delete;
-
-    bool busy() const { return m_busy; }
-    // False once a writer has opened the file (the break is pending) or the kernel took the lease.
-    bool unbroken() const { return !m_held || ::fcntl(m_fd, F_GETLEASE) == F_RDLCK; }
-
-private:
-    int m_fd;
-    bool m_held = false;
-    bool m_busy = false;
-};
-
 // The last step of a move across file systems, once the copy is named and on disk: the source
 // goes, unless it is no longer the file that was copied. Where it must stay, so must nothing else,
-// and the copy's name in dirFd is removed again.
+// and the copy's name in dirFd is removed again. The source is first renamed out of the way and
+// looked at once more; only then is it removed. So neither a writer opening it by its name nor a
+// file renamed into its place can come between the last look and the removal.
 Result RemoveMovedSource(const std::string& source, const struct stat& opened, int dirFd,
                          const std::string& name, const SourceLease& lease) {
-    // A writer whose open comes after this look waits for the lease, so it writes to the file
-    // only after its name is gone, as to any file removed while it opens it.
-    if (!lease.unbroken()) {
+    const auto keepSource = [&](Result why) {
         ::unlinkat(dirFd, name.c_str(), 0);
-        return Result::failure(kSourceChanged);
-    }
+        return why;
+    };
+    if (!lease.unbroken())
+        return keepSource(Result::failure(kSourceOpenForWriting));
     struct stat now;
     if (::lstat(source.c_str(), &now) != 0) {
         if (errno == ENOENT)
             return {}; // removed by someone else meanwhile: the copy is all that is left
-        const int err = errno;
-        ::unlinkat(dirFd, name.c_str(), 0);
-        return Result::fromErrno(err);
+        return keepSource(Result::fromErrno(errno));
     }
     if (!SameFile(now, opened))
         return Result::failure(kSourceReplaced);
-    if (::unlink(source.c_str()) != 0) {
-        // An immutable or sticky folder, say.
-        const int err = errno;
-        ::unlinkat(dirFd, name.c_str(), 0);
-        return Result::fromErrno(err);
+    // Not a temporary's name: the clean-up of dead copies must never take what is put back here.
+    const std::string hiddenName = NewTempName(".moved");
+    const std::string hidden = SplitPath(source).folder + "/" + hiddenName;
+    if (::rename(source.c_str(), hidden.c_str()) != 0)
+        return keepSource(Result::fromErrno(errno)); // an immutable or sticky folder, say
+    const bool same = ::lstat(hidden.c_str(), &now) == 0 && SameFile(now, opened);
+    const bool unbroken = lease.unbroken();
+    int unlinkError = 0;
+    if (same && unbroken) {
+        if (::unlink(hidden.c_str()) == 0)
+            return {};
+        unlinkError = errno;
     }
-    return {};
+    // Back under its name: a file renamed into the source's place after the look, or the source
+    // itself, opened for writing by that name meanwhile or not removable.
+    if (RenameWithoutReplacing(AT_FDCWD, hidden.c_str(), AT_FDCWD, source.c_str()) != 0)
+        return Result::failure("The source changed as it was being removed; it is kept as " +
+                               hiddenName);
+    if (!same)
+        return Result::failure(kSourceReplaced);
+    return keepSource(unlinkError ? Result::fromErrno(unlinkError)
+                                  : Result::failure(kSourceOpenForWriting));
 }
 
 Result MoveAcross(const std::string& source, const std::string& destination, CopyWatch* watch) {
@@ -756,7 +786,8 @@ Result MoveAcross(const std::string& source, const std::string& destination, Cop
     if (const int err = CreateTemp(dir.get(), temp, unable))
         return Result::fromErrno(err);
     std::string leftOut; // a move leaves nothing out: it fails instead
-    if (Result r = FillTemp(in.get(), opened, temp.fd.get(), Purpose::Move, leftOut, watch, unable);
+    if (Result r = FillTemp(in.get(), opened, temp.fd.get(), Purpose::Move, leftOut,
+                            {watch, &lease}, unable);
         !r)
         return r;
     if (const int err = temp.link(dst.name))
@@ -838,7 +869,8 @@ Result CopyFile(const std::string& source, const std::string& destination, CopyW
     if (const int err = CreateTemp(dir.get(), temp, unable))
         return Result::fromErrno(err);
     std::string leftOut;
-    if (Result r = FillTemp(in.get(), st, temp.fd.get(), Purpose::Copy, leftOut, watch, unable); !r)
+    if (Result r = FillTemp(in.get(), st, temp.fd.get(), Purpose::Copy, leftOut, {watch}, unable);
+        !r)
         return r;
     if (Result published = PublishCopy(temp, dst.name, exists); !published)
         return published;

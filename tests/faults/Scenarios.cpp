@@ -9,6 +9,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <ranges>
@@ -69,7 +70,7 @@ void MoveWhileAppending(Scene& s, const std::string& from, const std::string& to
 // Runs a copy, or a move across file systems, on a thread of its own, and meanwhile() on this one
 // once the first chunk of the file is written.
 Result WhileCopying(bool move, const std::string& from, const std::string& to,
-                    const std::function<void()>& meanwhile) {
+                    const std::function<void(const FileOps::CopyWatch&)>& meanwhile) {
     FileOps::CopyWatch watch;
     Result result;
     std::atomic<bool> done = false;
@@ -79,7 +80,7 @@ Result WhileCopying(bool move, const std::string& from, const std::string& to,
     });
     while (watch.bytes() == 0 && !done)
         std::this_thread::yield();
-    meanwhile();
+    meanwhile(watch);
     call.join();
     return result;
 }
@@ -90,7 +91,7 @@ void DestinationAppears(Scene& s) {
     const std::string original = Pattern(10 << 20, 11), theirs = "made meanwhile";
     WriteFile(s["p/s"], original);
     bool made = false;
-    const Result result = WhileCopying(true, s["p/s"], s["h/s"], [&] {
+    const Result result = WhileCopying(true, s["p/s"], s["h/s"], [&](auto&) {
         const int fd = ::open(s["h/s"].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         made = fd >= 0 && ::write(fd, theirs.data(), theirs.size()) == ssize_t(theirs.size());
         ::close(fd);
@@ -102,19 +103,60 @@ void DestinationAppears(Scene& s) {
               (result ? std::vector<std::string>{"h/s"} : std::vector<std::string>{"h/s", "p/s"}));
 }
 
-// Another program writes to the source of a move across file systems through a descriptor it
-// opened before the move began (held), or opened while the move copies (append, or truncate),
-// and writes once the move has returned. Every byte it wrote must be in the one file left.
-enum class Writer { Held, Appends, Truncates };
+// Whether a lease this process holds is being broken: a program that opens the file for writing
+// waits in its open meanwhile.
+bool LeaseBreaking() {
+    std::ifstream locks("/proc/locks");
+    const std::string ours = " " + std::to_string(::getpid()) + " ";
+    for (std::string line; std::getline(locks, line);)
+        if (line.find("LEASE  BREAKING") != std::string::npos &&
+            line.find(ours) != std::string::npos)
+            return true;
+    return false;
+}
+
+// Another program writes to the source of a move across file systems: through a descriptor it
+// opened before the move began (held), or opened while the move copies (to append, to truncate),
+// writing once its open returns; or it puts a new file in the source's place by a rename. Nothing
+// it wrote is lost. One that opens the file waits for one chunk of the copy (4 MiB) at most, not
+// for the rest of it: the move gives up and lets it go on.
+enum class Writer { Held, Appends, Truncates, Replaces };
 void WriterAroundMove(Scene& s, Writer how) {
+    constexpr std::uint64_t kChunk = 4 << 20;
     const std::string original = Pattern(10 << 20, 12), extra = "written by the other program";
     WriteFile(s["p/s"], original);
     const int flags = O_WRONLY | O_CLOEXEC | (how == Writer::Truncates ? O_TRUNC : O_APPEND);
     int fd = how == Writer::Held ? ::open(s["p/s"].c_str(), flags) : -1;
-    const Result result = WhileCopying(true, s["p/s"], s["h/s"], [&] {
-        if (how != Writer::Held)
-            fd = ::open(s["p/s"].c_str(), flags); // waits while the move holds the file
-    });
+    const Result result =
+        WhileCopying(true, s["p/s"], s["h/s"], [&](const FileOps::CopyWatch& watch) {
+            if (how == Writer::Replaces) {
+                WriteFile(s["p/new"], extra);
+                EXPECT_EQ(::rename(s["p/new"].c_str(), s["p/s"].c_str()), 0);
+            }
+            if (how == Writer::Held || how == Writer::Replaces)
+                return;
+            std::atomic<bool> opened = false;
+            std::thread writer([&] {
+                fd = ::open(s["p/s"].c_str(), flags);
+                opened = true;
+            });
+            while (!opened && !LeaseBreaking())
+                std::this_thread::yield();
+            const std::uint64_t atBreak = watch.bytes();
+            writer.join();
+            if (atBreak + kChunk < original.size()) {
+                EXPECT_LE(watch.bytes(), atBreak + kChunk)
+                    << "the move copied on for a waiting writer";
+            }
+        });
+    if (how == Writer::Replaces) {
+        // The move kept its copy, or was done before the rename: both files stand.
+        EXPECT_TRUE(result || result.error == Says::Replaced) << result.error;
+        EXPECT_EQ(Keys(s.snapshot()), (std::vector<std::string>{"h/s", "p/s"}));
+        EXPECT_EQ(ReadFile(s["h/s"]), original);
+        EXPECT_EQ(ReadFile(s["p/s"]), extra);
+        return;
+    }
     std::string expected = original;
     if (fd >= 0) {
         EXPECT_EQ(::write(fd, extra.data(), extra.size()), ssize_t(extra.size()));
@@ -130,7 +172,7 @@ void LockedNamedTemporaries(Scene& s) {
     WriteFile(s["p/big"], Pattern(10 << 20, 9));
     for (int attempt = 0; attempt < 10; ++attempt) {
         bool caught = false;
-        const Result result = WhileCopying(false, s["p/big"], s["h/big"], [&] {
+        const Result result = WhileCopying(false, s["p/big"], s["h/big"], [&](auto&) {
             for (const auto& entry : std::filesystem::directory_iterator(s["h/"]))
                 caught |= entry.path().filename().string().starts_with(".dexaro-");
             FileOps::RemoveLeftoverTemporaries(s["h/"], std::chrono::seconds(-1));
@@ -236,6 +278,8 @@ std::vector<Case> Scenarios() {
          .run = [](Scene& s) { WriterAroundMove(s, Writer::Appends); }},
         {.name = "move_in_while_opened_to_truncate",
          .run = [](Scene& s) { WriterAroundMove(s, Writer::Truncates); }},
+        {.name = "move_in_while_replaced",
+         .run = [](Scene& s) { WriterAroundMove(s, Writer::Replaces); }},
         {.name = "named_temporaries_locked_while_live",
          .needs = NamedTemporaries,
          .run = LockedNamedTemporaries},

@@ -62,7 +62,8 @@ inline const std::string Ok,
     MoveNotRegular = "Not a regular file: only regular files can be moved to another file system",
     FolderAcross = "A folder cannot be moved to another file system",
     SourceChanged = "The source changed while it was being moved",
-    OpenForWriting = "Another program has it open for writing, so it was not moved";
+    OpenForWriting = "Another program has it open for writing, so it was not moved",
+    Replaced = "The source was replaced while it was being moved; the moved copy was kept";
 } // namespace Says
 
 // Bytes that differ from file to file and from place to place, so a misplaced block shows.
