@@ -1,22 +1,32 @@
 // The file layer's copies where a file system can do better than copying every byte, against cp on
-// the same files in the same run: a clone on btrfs and on XFS, and a sparse file on ext4. Each
-// file system is a loop image mounted in a mount namespace of this process's own, so no one else
-// sees it and nothing stays mounted once the process is gone.
+// the same files in the same run: a clone on btrfs and on XFS, and a sparse file on ext4. Then a
+// batch of moves from one ext4 file system to another while another program appends records to
+// the files, through the file layer and through mv, with the records each loses. Each file
+// system is a loop image mounted in a mount namespace of this process's own, so no one else sees
+// it and nothing stays mounted once the process is gone.
 //
 //   bench_filelayer [--quick] [folder]
 //
 // folder (default /var/tmp) holds the images, in a scratch folder removed at the end. --quick
-// clones 64 MiB instead of 1 GiB. Needs root and mkfs.btrfs, mkfs.xfs and mkfs.ext4; without
-// the right to mount, the sparse copy runs in folder itself when that is ext4.
+// clones 64 MiB instead of 1 GiB and moves 500 files instead of 5,000. Needs root and
+// mkfs.btrfs, mkfs.xfs and mkfs.ext4; without the right to mount, the sparse copy runs in folder
+// itself when that is ext4, and the rest is skipped.
 
 #include "BenchSupport.h"
+#include "core/BatchTransfer.h"
 #include "core/FileOps.h"
 
+#include <atomic>
 #include <climits>
 #include <linux/magic.h>
+#include <map>
+#include <random>
 #include <sched.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/statfs.h>
+#include <sys/wait.h>
+#include <thread>
 
 using namespace bench;
 
@@ -208,6 +218,144 @@ void Sparse(const std::string& fs, const std::string& where) {
         ::unlink(path.c_str());
 }
 
+// What another program appended to the files of a batch, in memory that it shares with us.
+struct Appended {
+    std::atomic<bool> stop;
+    std::atomic<std::uint64_t> writes;
+    std::atomic<std::uint32_t> records[1]; // one for each file, as many as were mapped
+};
+
+std::string Record(size_t file, std::uint32_t number) {
+    return "record " + std::to_string(number) + " of file " + std::to_string(file) + "\n";
+}
+
+// Another program, forked while this is the only thread: it appends a record to one file after
+// another, picked at random (open, write, close, as a log does), until told to stop, and counts
+// what it wrote.
+pid_t StartAppending(const std::vector<std::string>& paths, Appended* appended) {
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        Die(std::string("fork: ") + std::strerror(errno));
+    if (pid > 0)
+        return pid;
+    std::minstd_rand random(1);
+    while (!appended->stop) {
+        const size_t i = random() % paths.size();
+        const int fd = ::open(paths[i].c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0)
+            continue; // moved away
+        const std::string record = Record(i, appended->records[i]);
+        if (::write(fd, record.data(), record.size()) == static_cast<ssize_t>(record.size())) {
+            ++appended->records[i];
+            ++appended->writes;
+        }
+        ::close(fd);
+    }
+    ::_exit(0);
+}
+
+// Moves count files from one ext4 file system to another while another program appends to them,
+// once through the file layer's batch and once with mv, and counts the records each loses.
+void MovesWhileAppended(size_t count) {
+    std::string why;
+    const std::string from = MountImage("ext4-from", "mkfs.ext4 -q -F", off_t{512} << 20, why);
+    const std::string to =
+        from.empty() ? "" : MountImage("ext4-to", "mkfs.ext4 -q -F", off_t{512} << 20, why);
+    const std::string name = "moves of " + std::to_string(count) +
+                             " files from ext4 to ext4 while another program appends to them";
+    if (to.empty()) {
+        std::printf("%s: skipped (%s)\n", name.c_str(), why.c_str());
+        return;
+    }
+    const size_t bytes = sizeof(Appended) + count * sizeof(std::atomic<std::uint32_t>);
+    void* shared =
+        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED)
+        Die(std::string("mmap: ") + std::strerror(errno));
+    auto* appended = static_cast<Appended*>(shared);
+    const auto head = [](size_t i) {
+        return "file " + std::to_string(i) + "\n" + std::string(1000, 'x') + "\n";
+    };
+    std::printf("%s:", name.c_str());
+    for (const bool dexaro : {true, false}) {
+        std::memset(shared, 0, bytes);
+        std::vector<std::string> sources, names;
+        for (size_t i = 0; i < count; ++i) {
+            names.push_back("f" + std::to_string(100000 + i).substr(1));
+            sources.push_back(from + "/" + names.back());
+            const int fd =
+                ::open(sources.back().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            const std::string text = head(i);
+            if (fd < 0 ||
+                ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+                Die(sources.back() + ": " + std::strerror(errno));
+            ::close(fd);
+        }
+        RunShell("sync");
+        const pid_t writer = StartAppending(sources, appended);
+        while (appended->writes < count) // a round first
+            std::this_thread::yield();
+        std::map<std::string, int> refused;
+        const double seconds = Seconds([&] {
+            if (!dexaro) {
+                RunShell("mv -t " + Quote(to) + " -- " + Quote(from) + "/*");
+                return;
+            }
+            const auto job =
+                BatchTransfer::Transfer(BatchTransfer::Operation::Move, sources, to + "/");
+            job->run();
+            for (const Result& r : job->results())
+                if (!r)
+                    ++refused[r.error];
+        });
+        appended->stop = true;
+        ::waitpid(writer, nullptr, 0);
+        // Every file is in one place, whole: its head and every record written to it.
+        long long lostBytes = 0, lostRecords = 0, twice = 0, gone = 0, garbled = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const bool moved = ::access((to + "/" + names[i]).c_str(), F_OK) == 0;
+            const bool stayed = ::access(sources[i].c_str(), F_OK) == 0;
+            twice += moved && stayed;
+            gone += !moved && !stayed;
+            if (!moved && !stayed)
+                continue;
+            std::string expected = head(i);
+            for (std::uint32_t k = 0; k < appended->records[i]; ++k)
+                expected += Record(i, k);
+            std::string found;
+            if (FILE* f = std::fopen((moved ? to + "/" + names[i] : sources[i]).c_str(), "rb")) {
+                char buffer[65536];
+                for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+                    found.append(buffer, n);
+                std::fclose(f);
+            }
+            if (found == expected)
+                continue;
+            if (!expected.starts_with(found)) {
+                ++garbled;
+                continue;
+            }
+            lostBytes += static_cast<long long>(expected.size() - found.size());
+            lostRecords += std::count(expected.begin() + static_cast<long>(found.size()),
+                                      expected.end(), '\n');
+        }
+        std::string refusals;
+        for (const auto& [line, times] : refused)
+            refusals += ", " + std::to_string(times) + " refused (\"" + line + "\")";
+        std::printf(" %s %.2f s, %llu records appended%s, %lld records lost (%lld bytes), %lld "
+                    "files in both places, %lld gone, %lld garbled;",
+                    dexaro ? "dexaro" : "mv", seconds,
+                    static_cast<unsigned long long>(appended->writes.load()), refusals.c_str(),
+                    lostRecords, lostBytes, twice, gone, garbled);
+        std::fflush(stdout);
+        RunShell("rm -rf " + Quote(from) + "/* " + Quote(to) + "/*");
+    }
+    std::printf(" [target: dexaro loses nothing]\n");
+    ::munmap(shared, bytes);
+    Unmount(to);
+    Unmount(from);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -232,6 +380,9 @@ int main(int argc, char** argv) {
         Clone("btrfs", "mkfs.btrfs -q -f", cloneSize, cloneLabel);
         Clone("xfs", "mkfs.xfs -q -f -m reflink=1", cloneSize, cloneLabel);
     }
+
+    if (privateMounts)
+        MovesWhileAppended(quick ? 500 : 5000);
 
     std::string why = "no mount namespace of our own";
     const std::string ext4 =

@@ -128,8 +128,8 @@ int main(int argc, char** argv) {
         [&] { Key(form->List1, Qt::Key_F, {}, QStringLiteral("f")); },
         [&] { RunShell("cp -- " + Quote(big) + " " + Quote(dst + "/big.bin")); });
 
-    // Across file systems: M in the work list moves the selected entry to a folder on
-    // /dev/shm, when that is a tmpfs of its own with room enough.
+    // Across file systems, to a folder on /dev/shm when that is a tmpfs of its own with room
+    // enough.
     const std::string shm = "/dev/shm";
     struct stat diskSt, shmSt;
     struct statfs shmFs;
@@ -141,12 +141,28 @@ int main(int argc, char** argv) {
                                2 * bigSize;
     const std::string acrossLabel = "move one " + bigLabel + " file across file systems";
     if (!shmUsable) {
-        std::printf("%s: skipped (%s is no separate tmpfs with room for the file)\n",
-                    acrossLabel.c_str(), shm.c_str());
+        std::printf("moves across file systems: skipped (%s is no separate tmpfs with room for "
+                    "the files)\n",
+                    shm.c_str());
     } else {
         std::string target = shm + "/dexaro-bench-XXXXXX";
         if (!::mkdtemp(target.data()))
             Die(shm + ": " + std::strerror(errno));
+        // Many small files: M in the folder list moves the work list from the disk to here.
+        const std::string many = target + "/many";
+        Compare(
+            "move " + countLabel + " files of 4 KiB across file systems", "mv+sync",
+            [&] {
+                RunShell("rm -rf " + Quote(many) + " && mkdir " + Quote(many));
+                freshDestination();
+                prepare(many, dst, MakeFiles(dst, count, 4096));
+            },
+            [&] { Key(form->Dir1, Qt::Key_M, {}, QStringLiteral("m")); },
+            [&] {
+                RunShell("find " + Quote(dst) + " -maxdepth 1 -type f -exec mv -t " + Quote(many) +
+                         " {} + && sync -f " + Quote(many));
+            });
+        RunShell("rm -rf " + Quote(many));
         const std::string moved = target + "/moving.bin";
         Compare(
             acrossLabel, "mv+sync",

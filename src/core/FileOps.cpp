@@ -346,11 +346,13 @@ private:
 constexpr size_t kChunk = size_t{4} << 20;
 
 // What a copy answers to after each chunk: the job's watch and, in a move, the lease on its
-// source. A program that opens the source for writing so waits for one chunk, not for the rest
-// of a long copy, before the move gives up and lets it go on.
+// source, looked at once a chunk's worth of bytes. A program that opens the source for writing so
+// waits for about one chunk, not for the rest of a long copy, before the move gives up and lets
+// it go on. A small file's lease is looked at only before its source is removed.
 struct Heed {
     CopyWatch* watch = nullptr;
     const SourceLease* lease = nullptr;
+    mutable std::uint64_t unlooked = 0; // bytes copied since the lease was last looked at
 };
 
 // Not an errno: the lease on the source of a move was broken while it was copied.
@@ -358,8 +360,11 @@ constexpr int kLeaseBroken = -1;
 
 // Counts bytes written by a copy; ECANCELED or kLeaseBroken when the copy is to stop.
 int Wrote(const Heed& heed, ssize_t bytes) {
-    if (heed.lease && !heed.lease->unbroken())
-        return kLeaseBroken;
+    if (heed.lease && (heed.unlooked += static_cast<std::uint64_t>(bytes)) >= kChunk) {
+        heed.unlooked = 0;
+        if (!heed.lease->unbroken())
+            return kLeaseBroken;
+    }
     if (!heed.watch)
         return 0;
     heed.watch->add(static_cast<std::uint64_t>(bytes));
@@ -716,30 +721,24 @@ Result RefuseMoveAcross(const std::string& source, const std::string& destinatio
 
 // The last step of a move across file systems, once the copy is named and on disk: the source
 // goes, unless it is no longer the file that was copied. Where it must stay, so must nothing else,
-// and the copy's name in dirFd is removed again. The source is first renamed out of the way and
-// looked at once more; only then is it removed. So neither a writer opening it by its name nor a
-// file renamed into its place can come between the last look and the removal.
+// and the copy's name in dirFd is removed again. The source is first renamed out of the way, and
+// only then looked at and removed. So neither a writer opening it by its name nor a file renamed
+// into its place can come between the last look and the removal.
 Result RemoveMovedSource(const std::string& source, const struct stat& opened, int dirFd,
                          const std::string& name, const SourceLease& lease) {
     const auto keepSource = [&](Result why) {
         ::unlinkat(dirFd, name.c_str(), 0);
         return why;
     };
-    if (!lease.unbroken())
-        return keepSource(Result::failure(kSourceOpenForWriting));
-    struct stat now;
-    if (::lstat(source.c_str(), &now) != 0) {
-        if (errno == ENOENT)
-            return {}; // removed by someone else meanwhile: the copy is all that is left
-        return keepSource(Result::fromErrno(errno));
-    }
-    if (!SameFile(now, opened))
-        return Result::failure(kSourceReplaced);
     // Not a temporary's name: the clean-up of dead copies must never take what is put back here.
     const std::string hiddenName = NewTempName(".moved");
     const std::string hidden = SplitPath(source).folder + "/" + hiddenName;
-    if (::rename(source.c_str(), hidden.c_str()) != 0)
+    if (::rename(source.c_str(), hidden.c_str()) != 0) {
+        if (errno == ENOENT)
+            return {}; // removed by someone else meanwhile: the copy is all that is left
         return keepSource(Result::fromErrno(errno)); // an immutable or sticky folder, say
+    }
+    struct stat now;
     const bool same = ::lstat(hidden.c_str(), &now) == 0 && SameFile(now, opened);
     const bool unbroken = lease.unbroken();
     int unlinkError = 0;
@@ -748,8 +747,8 @@ Result RemoveMovedSource(const std::string& source, const struct stat& opened, i
             return {};
         unlinkError = errno;
     }
-    // Back under its name: a file renamed into the source's place after the look, or the source
-    // itself, opened for writing by that name meanwhile or not removable.
+    // Back under its name: a file renamed into the source's place, or the source itself, opened
+    // for writing meanwhile or not removable.
     if (RenameWithoutReplacing(AT_FDCWD, hidden.c_str(), AT_FDCWD, source.c_str()) != 0)
         return Result::failure("The source changed as it was being removed; it is kept as " +
                                hiddenName);
@@ -767,14 +766,16 @@ Result MoveAcross(const std::string& source, const std::string& destination, Cop
     UniqueFd in(::open(source.c_str(), kReadSource | O_NOFOLLOW));
     if (!in.valid())
         return Result::fromErrno(errno);
+    const SourceLease lease(in.get());
+    if (lease.busy())
+        return Result::failure(kSourceOpenForWriting);
+    // Measured once the lease holds, so that a write that came just before is copied, not
+    // mistaken for a change made during the copy.
     struct stat opened;
     if (::fstat(in.get(), &opened) != 0)
         return Result::fromErrno(errno);
     if (!S_ISREG(opened.st_mode))
         return Result::failure(kMoveNotRegularAcross);
-    const SourceLease lease(in.get());
-    if (lease.busy())
-        return Result::failure(kSourceOpenForWriting);
     // O_PATH: a folder we may write into but not read (a drop folder) still takes the file.
     UniqueFd dir(::open(dst.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!dir.valid())
