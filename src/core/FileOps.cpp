@@ -307,8 +307,8 @@ int CreateTemp(int dirFd, Temp& temp, CopyWatch::Unable* unable) {
 // writing, and one that opens it so breaks the lease (and waits until we let go). That closes the
 // window between the last look at the source and its removal, where an appended record would be
 // lost. The kernel tells a lease holder of a break with SIGIO, whose default ends the process:
-// it is ignored, and the lease is looked at instead: after each chunk of the copy, and last just
-// before the source is removed.
+// it is ignored, and the lease is looked at instead: as the copy goes on, and last just before
+// the source is removed.
 class SourceLease {
 public:
     // EAGAIN: another process holds the file open for writing. Any other failure (a file system
