@@ -641,6 +641,21 @@ mode_t CarryOwner(int out, const struct stat& st) {
     return st.st_mode & 0777;
 }
 
+// Not an errno: the file changed size or time since it was measured.
+constexpr int kChanged = -2;
+
+// Whether the open file fd still has the size and modification time of then: all a move can go
+// by where it has no lease.
+int Unchanged(int fd, const struct stat& then) {
+    struct stat now;
+    if (::fstat(fd, &now) != 0)
+        return errno;
+    return now.st_size == then.st_size && now.st_mtim.tv_sec == then.st_mtim.tv_sec &&
+                   now.st_mtim.tv_nsec == then.st_mtim.tv_nsec
+               ? 0
+               : kChanged;
+}
+
 // Fills the temporary out with a complete copy of in. A copy that had to leave user attributes
 // out is complete all the same and says so in leftOut: the data matter more. A move must not
 // lose them and fails.
@@ -652,12 +667,8 @@ Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::st
     const bool move = purpose == Purpose::Move;
     if (move) {
         // Someone writing to the file meanwhile may have left a mix of old and new in the copy.
-        struct stat now;
-        if (::fstat(in, &now) != 0)
-            return Result::fromErrno(errno);
-        if (now.st_size != st.st_size || now.st_mtim.tv_sec != st.st_mtim.tv_sec ||
-            now.st_mtim.tv_nsec != st.st_mtim.tv_nsec)
-            return Result::failure(kSourceChanged);
+        if (const int err = Unchanged(in, st))
+            return err == kChanged ? Result::failure(kSourceChanged) : Result::fromErrno(err);
     }
     const mode_t mode = move ? CarryOwner(out, st) : st.st_mode & 0777;
     const XattrOutcome xattrs = CopyXattrs(in, out, move ? XattrScope::All : XattrScope::User);
@@ -724,7 +735,7 @@ Result RefuseMoveAcross(const std::string& source, const std::string& destinatio
 // and the copy's name in dirFd is removed again. The source is first renamed out of the way, and
 // only then looked at and removed. So neither a writer opening it by its name nor a file renamed
 // into its place can come between the last look and the removal.
-Result RemoveMovedSource(const std::string& source, const struct stat& opened, int dirFd,
+Result RemoveMovedSource(const std::string& source, int in, const struct stat& opened, int dirFd,
                          const std::string& name, const SourceLease& lease) {
     const auto keepSource = [&](Result why) {
         ::unlinkat(dirFd, name.c_str(), 0);
@@ -740,22 +751,27 @@ Result RemoveMovedSource(const std::string& source, const struct stat& opened, i
     }
     struct stat now;
     const bool same = ::lstat(hidden.c_str(), &now) == 0 && SameFile(now, opened);
+    // Without a lease, size and time are looked at again here, after the flushes that came
+    // since the copy: a write made meanwhile would otherwise go with the source.
     const bool unbroken = lease.unbroken();
-    int unlinkError = 0;
-    if (same && unbroken) {
+    const int changed = same && unbroken ? Unchanged(in, opened) : 0;
+    int unlinkError = changed > 0 ? changed : 0;
+    if (same && unbroken && !changed) {
         if (::unlink(hidden.c_str()) == 0)
             return {};
         unlinkError = errno;
     }
     // Back under its name: a file renamed into the source's place, or the source itself, opened
-    // for writing meanwhile or not removable.
+    // for writing or changed meanwhile, or not removable.
     if (RenameWithoutReplacing(AT_FDCWD, hidden.c_str(), AT_FDCWD, source.c_str()) != 0)
         return Result::failure("The source changed as it was being removed; it is kept as " +
                                hiddenName);
     if (!same)
         return Result::failure(kSourceReplaced);
-    return keepSource(unlinkError ? Result::fromErrno(unlinkError)
-                                  : Result::failure(kSourceOpenForWriting));
+    if (!unbroken)
+        return keepSource(Result::failure(kSourceOpenForWriting));
+    return keepSource(changed == kChanged ? Result::failure(kSourceChanged)
+                                          : Result::fromErrno(unlinkError));
 }
 
 Result MoveAcross(const std::string& source, const std::string& destination, CopyWatch* watch) {
@@ -798,7 +814,7 @@ Result MoveAcross(const std::string& source, const std::string& destination, Cop
         ::unlinkat(dir.get(), dst.name.c_str(), 0);
         return Result::fromErrno(err);
     }
-    return RemoveMovedSource(source, opened, dir.get(), dst.name, lease);
+    return RemoveMovedSource(source, in.get(), opened, dir.get(), dst.name, lease);
 }
 
 // Gives a complete copy the destination's name, replacing the file there when it exists. A copy

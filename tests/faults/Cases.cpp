@@ -12,13 +12,12 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <linux/fiemap.h>
 #include <linux/fs.h>
+#include <optional>
 #include <regex>
 #include <sys/ioctl.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -234,17 +233,11 @@ void RunCase(Scene& scene, const Case& c) {
     }, moved{}, copy{};
     ::lstat(scene[c.from].c_str(), &source);
 
-    std::vector<gid_t> groups(static_cast<size_t>(::getgroups(0, nullptr)));
-    ::getgroups(static_cast<int>(groups.size()), groups.data());
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
-    if (c.flags & AsUser) {
-        EXPECT_EQ(::setgroups(0, nullptr) | ::setegid(65534) | ::seteuid(65534), 0);
-        // Changing the effective user makes a process undumpable, which gives its /proc/self to
-        // root; a program the user started is dumpable, and the file layer links its unnamed
-        // temporaries through /proc/self/fd.
-        ::prctl(PR_SET_DUMPABLE, 1);
-    }
+    std::optional<AsNobody> nobody;
+    if (c.flags & AsUser)
+        nobody.emplace();
     const rlimit smallLimit = {64 << 10, limit.rlim_max};
     EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, c.flags & SizeLimit ? &smallLimit : &limit), 0);
     FileOps::CopyWatch cancelled;
@@ -252,7 +245,7 @@ void RunCase(Scene& scene, const Case& c) {
     FileOps::CopyWatch* watch = c.flags & Cancel ? &cancelled : nullptr;
     const Result result = c.op == Op::Copy ? FileOps::CopyFile(scene[c.from], scene[c.to], watch)
                                            : FileOps::MoveFile(scene[c.from], scene[c.to], watch);
-    EXPECT_EQ(::seteuid(0) | ::setegid(0) | ::setgroups(groups.size(), groups.data()), 0);
+    nobody.reset();
     ::setrlimit(RLIMIT_FSIZE, &limit);
     ::unlink(filler.c_str());
 

@@ -166,6 +166,27 @@ void WriterAroundMove(Scene& s, Writer how) {
     ExpectNothingLost(s, result, "p/s", "h/s", expected);
 }
 
+// Without a lease (the file is another user's), a write during the copy is caught by the looks
+// at size and time: the source stays, with what was written, and the copy goes.
+void AppendWithoutLease(Scene& s) {
+    const std::string original = Pattern(10 << 20, 13), extra = "written by the other program";
+    WriteFile(s["p/s"], original);
+    for (const char* ref : {"p/s", "p/", "h/"})
+        EXPECT_EQ(::chmod(s[ref].c_str(), 0777), 0);
+    bool caught = false;
+    const AsNobody nobody;
+    const Result result = WhileCopying(true, s["p/s"], s["h/s"], [&](const FileOps::CopyWatch& w) {
+        const int fd = ::open(s["p/s"].c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        EXPECT_EQ(::write(fd, extra.data(), extra.size()), ssize_t(extra.size()));
+        ::close(fd);
+        caught = w.bytes() < original.size(); // written before the copy was done
+    });
+    if (!caught)
+        GTEST_SKIP() << "the copy ran too fast to be caught";
+    EXPECT_EQ(result.error, Says::SourceChanged);
+    ExpectNothingLost(s, result, "p/s", "h/s", original + extra);
+}
+
 // Where a copy's temporary has a name, it is locked while the copy lives: the clean-up of what
 // dead copies left does not take it, even when told to take everything.
 void LockedNamedTemporaries(Scene& s) {
@@ -280,6 +301,9 @@ std::vector<Case> Scenarios() {
          .run = [](Scene& s) { WriterAroundMove(s, Writer::Truncates); }},
         {.name = "move_in_while_replaced",
          .run = [](Scene& s) { WriterAroundMove(s, Writer::Replaces); }},
+        {.name = "move_in_while_appended_without_lease",
+         .needs = Permissions,
+         .run = AppendWithoutLease},
         {.name = "named_temporaries_locked_while_live",
          .needs = NamedTemporaries,
          .run = LockedNamedTemporaries},

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sched.h>
@@ -289,6 +290,19 @@ void MoveInTree(Tree& tree, const std::string& from, const std::string& to) {
         it = tree.erase(it);
     }
     tree.merge(moved);
+}
+
+AsNobody::AsNobody() : m_groups(static_cast<size_t>(::getgroups(0, nullptr))) {
+    ::getgroups(static_cast<int>(m_groups.size()), m_groups.data());
+    EXPECT_EQ(::setgroups(0, nullptr) | ::setegid(65534) | ::seteuid(65534), 0);
+    // Changing the effective user makes a process undumpable, which gives its /proc/self to
+    // root; a program the user started is dumpable, and the file layer links its unnamed
+    // temporaries through /proc/self/fd.
+    ::prctl(PR_SET_DUMPABLE, 1);
+}
+
+AsNobody::~AsNobody() {
+    EXPECT_EQ(::seteuid(0) | ::setegid(0) | ::setgroups(m_groups.size(), m_groups.data()), 0);
 }
 
 Scene::Scene(const FileSystem& fileSystem) : fs(fileSystem) {

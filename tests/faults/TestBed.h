@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 // What a file system under test does; a case that needs a trait runs only where it is.
@@ -79,6 +80,18 @@ using Tree = std::map<std::string, std::string>;
 std::string Diff(const Tree& expected, const Tree& found);
 // What a move does to a tree: from (and all below it) is found under to.
 void MoveInTree(Tree& tree, const std::string& from, const std::string& to);
+
+// This process as nobody, in no group, while it lives; root again afterwards.
+class AsNobody {
+public:
+    AsNobody();
+    ~AsNobody();
+    AsNobody(const AsNobody&) = delete;
+    AsNobody& operator=(const AsNobody&) = delete;
+
+private:
+    std::vector<gid_t> m_groups;
+};
 
 // The folders of one case, one on the file system under test and one on its partner (and one in
 // the subvolume where there is one), removed with everything in them at the end. Paths are
