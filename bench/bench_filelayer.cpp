@@ -254,6 +254,18 @@ pid_t StartAppending(const std::vector<std::string>& paths, Appended* appended) 
     ::_exit(0);
 }
 
+// The whole of a file; empty when it cannot be read.
+std::string ReadAll(const std::string& path) {
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[65536];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            text.append(buffer, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
 // Moves count files from one ext4 file system to another while another program appends to them,
 // once through the file layer's batch and once with mv, and counts the records each loses.
 void MovesWhileAppended(size_t count) {
@@ -273,23 +285,14 @@ void MovesWhileAppended(size_t count) {
     if (shared == MAP_FAILED)
         Die(std::string("mmap: ") + std::strerror(errno));
     auto* appended = static_cast<Appended*>(shared);
-    const auto head = [](size_t i) {
-        return "file " + std::to_string(i) + "\n" + std::string(1000, 'x') + "\n";
-    };
     std::printf("%s:", name.c_str());
     for (const bool dexaro : {true, false}) {
         std::memset(shared, 0, bytes);
-        std::vector<std::string> sources, names;
-        for (size_t i = 0; i < count; ++i) {
-            names.push_back("f" + std::to_string(100000 + i).substr(1));
-            sources.push_back(from + "/" + names.back());
-            const int fd =
-                ::open(sources.back().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-            const std::string text = head(i);
-            if (fd < 0 ||
-                ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
-                Die(sources.back() + ": " + std::strerror(errno));
-            ::close(fd);
+        const std::vector<std::string> names = MakeFiles(from, static_cast<int>(count), 1024);
+        std::vector<std::string> sources, heads;
+        for (const std::string& file : names) {
+            sources.push_back(from + "/" + file);
+            heads.push_back(ReadAll(sources.back()));
         }
         RunShell("sync");
         const pid_t writer = StartAppending(sources, appended);
@@ -319,16 +322,10 @@ void MovesWhileAppended(size_t count) {
             gone += !moved && !stayed;
             if (!moved && !stayed)
                 continue;
-            std::string expected = head(i);
+            std::string expected = heads[i];
             for (std::uint32_t k = 0; k < appended->records[i]; ++k)
                 expected += Record(i, k);
-            std::string found;
-            if (FILE* f = std::fopen((moved ? to + "/" + names[i] : sources[i]).c_str(), "rb")) {
-                char buffer[65536];
-                for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
-                    found.append(buffer, n);
-                std::fclose(f);
-            }
+            const std::string found = ReadAll(moved ? to + "/" + names[i] : sources[i]);
             if (found == expected)
                 continue;
             if (!expected.starts_with(found)) {

@@ -345,21 +345,21 @@ private:
 // within a fraction of a second even on a slow disk.
 constexpr size_t kChunk = size_t{4} << 20;
 
-// What a copy answers to after each chunk: the job's watch and, in a move, the lease on its
+// What one copy answers to after each chunk: the job's watch and, in a move, the lease on its
 // source, looked at once a chunk's worth of bytes. A program that opens the source for writing so
 // waits for about one chunk, not for the rest of a long copy, before the move gives up and lets
 // it go on. A small file's lease is looked at only before its source is removed.
 struct Heed {
     CopyWatch* watch = nullptr;
     const SourceLease* lease = nullptr;
-    mutable std::uint64_t unlooked = 0; // bytes copied since the lease was last looked at
+    std::uint64_t unlooked = 0; // bytes copied since the lease was last looked at
 };
 
 // Not an errno: the lease on the source of a move was broken while it was copied.
 constexpr int kLeaseBroken = -1;
 
 // Counts bytes written by a copy; ECANCELED or kLeaseBroken when the copy is to stop.
-int Wrote(const Heed& heed, ssize_t bytes) {
+int Wrote(Heed& heed, ssize_t bytes) {
     if (heed.lease && (heed.unlooked += static_cast<std::uint64_t>(bytes)) >= kChunk) {
         heed.unlooked = 0;
         if (!heed.lease->unbroken())
@@ -371,7 +371,7 @@ int Wrote(const Heed& heed, ssize_t bytes) {
     return heed.watch->cancelled() ? ECANCELED : 0;
 }
 
-int ReadWriteCopy(int in, int out, const Heed& heed) {
+int ReadWriteCopy(int in, int out, Heed& heed) {
     constexpr size_t kBuffer = 256 * 1024;
     const std::unique_ptr<char[]> buffer(new char[kBuffer]);
     for (;;) {
@@ -407,7 +407,7 @@ bool RangeRefused(int err) {
 }
 
 // Copies length bytes at offset of in to the same offset of out.
-int CopyRange(int in, int out, off_t offset, off_t length, const Heed& heed) {
+int CopyRange(int in, int out, off_t offset, off_t length, Heed& heed) {
     loff_t from = offset, to = offset;
     while (length > 0) {
         const ssize_t n = ::copy_file_range(in, &from, out, &to,
@@ -453,7 +453,7 @@ int CopyRange(int in, int out, off_t offset, off_t length, const Heed& heed) {
 
 // Copies the data segments of a file of size bytes that has holes, and leaves the holes holes,
 // as cp does: a sparse disk image needs no more room in its copy than in itself.
-int CopySparse(int in, int out, off_t size, const Heed& heed) {
+int CopySparse(int in, int out, off_t size, Heed& heed) {
     for (off_t at = 0; at < size;) {
         const off_t data = ::lseek(in, at, SEEK_DATA);
         if (data < 0)
@@ -470,7 +470,7 @@ int CopySparse(int in, int out, off_t size, const Heed& heed) {
 }
 
 // Copies the whole of in, as st measured it, to the empty file out.
-int CopyData(int in, int out, const struct stat& st, const Heed& heed, CopyWatch::Unable* unable) {
+int CopyData(int in, int out, const struct stat& st, Heed& heed, CopyWatch::Unable* unable) {
     const off_t size = st.st_size;
     // A clone shares the blocks (btrfs, XFS): instant and no extra space. Any failure only means
     // no clone here; the real copy below reports real trouble.
@@ -641,34 +641,32 @@ mode_t CarryOwner(int out, const struct stat& st) {
     return st.st_mode & 0777;
 }
 
-// Not an errno: the file changed size or time since it was measured.
-constexpr int kChanged = -2;
-
-// Whether the open file fd still has the size and modification time of then: all a move can go
-// by where it has no lease.
-int Unchanged(int fd, const struct stat& then) {
+// Fails when the open file fd no longer has the size and modification time of then: all a move
+// can go by where it has no lease.
+Result Unchanged(int fd, const struct stat& then) {
     struct stat now;
     if (::fstat(fd, &now) != 0)
-        return errno;
-    return now.st_size == then.st_size && now.st_mtim.tv_sec == then.st_mtim.tv_sec &&
-                   now.st_mtim.tv_nsec == then.st_mtim.tv_nsec
-               ? 0
-               : kChanged;
+        return Result::fromErrno(errno);
+    if (now.st_size != then.st_size || now.st_mtim.tv_sec != then.st_mtim.tv_sec ||
+        now.st_mtim.tv_nsec != then.st_mtim.tv_nsec)
+        return Result::failure(kSourceChanged);
+    return {};
 }
 
 // Fills the temporary out with a complete copy of in. A copy that had to leave user attributes
 // out is complete all the same and says so in leftOut: the data matter more. A move must not
 // lose them and fails.
 Result FillTemp(int in, const struct stat& st, int out, Purpose purpose, std::string& leftOut,
-                const Heed& heed, CopyWatch::Unable* unable) {
+                Heed heed, CopyWatch::Unable* unable) {
     if (const int err = CopyData(in, out, st, heed, unable))
         return err == kLeaseBroken ? Result::failure(kSourceOpenForWriting)
                                    : Result::fromErrno(err);
     const bool move = purpose == Purpose::Move;
     if (move) {
-        // Someone writing to the file meanwhile may have left a mix of old and new in the copy.
-        if (const int err = Unchanged(in, st))
-            return err == kChanged ? Result::failure(kSourceChanged) : Result::fromErrno(err);
+        // Someone writing to the file meanwhile may have left a mix of old and new in the copy;
+        // found here, before it is flushed and named for nothing.
+        if (Result r = Unchanged(in, st); !r)
+            return r;
     }
     const mode_t mode = move ? CarryOwner(out, st) : st.st_mode & 0777;
     const XattrOutcome xattrs = CopyXattrs(in, out, move ? XattrScope::All : XattrScope::User);
@@ -749,29 +747,24 @@ Result RemoveMovedSource(const std::string& source, int in, const struct stat& o
             return {}; // removed by someone else meanwhile: the copy is all that is left
         return keepSource(Result::fromErrno(errno)); // an immutable or sticky folder, say
     }
+    // Why the source must stay, if it must. Without a lease, size and time are looked at again
+    // here, after the flushes that came since the copy: a write made meanwhile would otherwise
+    // go with the source.
     struct stat now;
     const bool same = ::lstat(hidden.c_str(), &now) == 0 && SameFile(now, opened);
-    // Without a lease, size and time are looked at again here, after the flushes that came
-    // since the copy: a write made meanwhile would otherwise go with the source.
-    const bool unbroken = lease.unbroken();
-    const int changed = same && unbroken ? Unchanged(in, opened) : 0;
-    int unlinkError = changed > 0 ? changed : 0;
-    if (same && unbroken && !changed) {
+    Result stays = !same               ? Result::failure(kSourceReplaced)
+                   : !lease.unbroken() ? Result::failure(kSourceOpenForWriting)
+                                       : Unchanged(in, opened);
+    if (stays) {
         if (::unlink(hidden.c_str()) == 0)
             return {};
-        unlinkError = errno;
+        stays = Result::fromErrno(errno);
     }
-    // Back under its name: a file renamed into the source's place, or the source itself, opened
-    // for writing or changed meanwhile, or not removable.
+    // Back under its name: a file renamed into the source's place, or the source itself.
     if (RenameWithoutReplacing(AT_FDCWD, hidden.c_str(), AT_FDCWD, source.c_str()) != 0)
         return Result::failure("The source changed as it was being removed; it is kept as " +
                                hiddenName);
-    if (!same)
-        return Result::failure(kSourceReplaced);
-    if (!unbroken)
-        return keepSource(Result::failure(kSourceOpenForWriting));
-    return keepSource(changed == kChanged ? Result::failure(kSourceChanged)
-                                          : Result::fromErrno(unlinkError));
+    return same ? keepSource(stays) : stays;
 }
 
 Result MoveAcross(const std::string& source, const std::string& destination, CopyWatch* watch) {
