@@ -7,6 +7,7 @@
 #include "tools/frmMoveByExtension.h"
 #include "tools/frmMoveFileByDate.h"
 #include "tools/frmSortByCriteria.h"
+#include "ui/Activation.h"
 #include "ui/WindowManagerWatch.h"
 #include "viewers/frmCMDS.h"
 #include "viewers/frmFileAttr.h"
@@ -52,7 +53,7 @@ void App::windowManagerArrived() {
     if (!target || target == m_backForm)
         target = form1();
     if (target && target->isVisible())
-        target->activateWindow();
+        ActivateWindow(target);
 }
 
 App::~App() {

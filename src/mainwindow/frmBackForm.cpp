@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "core/Background.h"
 #include "mainwindow/Form1.h"
+#include "ui/Activation.h"
 #include "ui/ToolWindowBase.h"
 #include "ui/Twips.h"
 
@@ -60,7 +61,7 @@ void frmBackForm::changeEvent(QEvent* event) {
         return;
     QWidget* target = m_keyboard && m_keyboard->isVisible() ? m_keyboard.data() : m_main.data();
     if (target && target->isVisible())
-        target->activateWindow();
+        ActivateWindow(target);
 }
 
 void frmBackForm::closeEvent(QCloseEvent* event) {

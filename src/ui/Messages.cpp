@@ -1,6 +1,7 @@
 #include "ui/Messages.h"
 
 #include "core/DisplayText.h"
+#include "ui/Activation.h"
 #include "ui/Shell.h"
 
 #include <QApplication>
@@ -43,7 +44,7 @@ template <class Run> auto OverActiveWindow(Run run) {
         owner = Shell::instance().mainWindow();
     auto result = run(owner.data());
     if (owner && owner->isVisible())
-        owner->activateWindow();
+        ActivateWindow(owner);
     return result;
 }
 

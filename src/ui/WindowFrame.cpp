@@ -1,35 +1,22 @@
 #include "ui/WindowFrame.h"
 
-#include <QGuiApplication>
+#include "ui/Xcb.h"
+
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <thread>
-#include <xcb/xcb.h>
 
 namespace {
 
+using xcb::Atom;
+using xcb::Freed;
+
 // How long a window manager that says it answers may take before we place without its answer.
 constexpr auto kAnswerTimeout = std::chrono::milliseconds(250);
-
-// xcb replies are malloc'ed.
-template <class Reply> struct Freed {
-    Reply* reply;
-    ~Freed() { std::free(reply); }
-    Reply* operator->() const { return reply; }
-    explicit operator bool() const { return reply != nullptr; }
-};
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-    const Freed<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr)};
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
 
 // True when the window manager lists request among what it supports.
 bool Supports(xcb_connection_t* c, xcb_window_t root, xcb_atom_t request) {
@@ -55,10 +42,9 @@ std::optional<QMargins> ReadExtents(xcb_connection_t* c, xcb_window_t window, xc
 }
 
 std::optional<QMargins> AskWindowManager(QWidget* window) {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
+    xcb_connection_t* c = xcb::Connection();
+    if (!c)
         return std::nullopt;
-    xcb_connection_t* c = x11->connection();
     const auto id = static_cast<xcb_window_t>(window->winId());
     const Freed<xcb_query_tree_reply_t> tree{
         xcb_query_tree_reply(c, xcb_query_tree(c, id), nullptr)};

@@ -4,6 +4,7 @@
 #include "core/DisplayText.h"
 #include "core/Module1.h"
 #include "core/ProgressText.h"
+#include "ui/Activation.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -132,7 +133,7 @@ void RunBatch(BatchJob& job, const QString& verb, QWidget* owner) {
         window.hide();
         // Some window managers hand the keyboard to the owner's owner when a modal window goes.
         if (active && active->isVisible())
-            active->activateWindow();
+            ActivateWindow(active);
     }
     // Left early (the program is ending): the job stops soon, and is waited for.
     if (!job.progress().finished)

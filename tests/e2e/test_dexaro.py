@@ -11,7 +11,7 @@ import subprocess
 import tempfile
 import unittest
 
-from desktop import SCREEN, Desktop, Program, wait_for
+from desktop import SCREEN, Desktop, Program, XWindow, wait_for
 
 BINARY = os.environ["DEXARO_BINARY"]
 WM = os.environ.get("DEXARO_E2E_WM", "openbox")
@@ -192,9 +192,16 @@ class LateWindowManager(unittest.TestCase):
         self.addCleanup(desktop.close)
         program = Program(desktop, BINARY, desktop.home, os.path.join(late, "dexaro.log"))
         self.addCleanup(program.stop)
-        wait_for(lambda: len(desktop.run("xdotool", "search", "--onlyvisible", "--pid",
-                                         str(program.process.pid)).split()) >= 2,
-                 "both windows on the screen, unmanaged")
+        def shown():  # by process: no manager lists them yet
+            found = desktop.run("xdotool", "search", "--onlyvisible", "--pid",
+                                str(program.process.pid)).split()
+            return len(found) >= 2 and {XWindow(desktop, int(w)).role: int(w) for w in found}
+        ids = wait_for(shown, "both windows on the screen, unmanaged")
+        # Given the keyboard from outside, the background hands it on to the main window, with a
+        # time that the change before it cannot make stale.
+        desktop.run("xdotool", "windowfocus", str(ids["frmBackForm"]), check=True)
+        wait_for(lambda: desktop.run("xdotool", "getwindowfocus", "-f").split() == [
+            str(ids["Form1"])], "the main window to have the keyboard, unmanaged")
         for replace in (False, True):
             desktop.start_manager(replace)
             main, background = program.window("Form1"), program.window("frmBackForm")
