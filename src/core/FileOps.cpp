@@ -747,24 +747,24 @@ Result RemoveMovedSource(const std::string& source, int in, const struct stat& o
             return {}; // removed by someone else meanwhile: the copy is all that is left
         return keepSource(Result::fromErrno(errno)); // an immutable or sticky folder, say
     }
-    // Why the source must stay, if it must. Without a lease, size and time are looked at again
+    // Fine, or why the source must stay. Without a lease, size and time are looked at again
     // here, after the flushes that came since the copy: a write made meanwhile would otherwise
     // go with the source.
     struct stat now;
     const bool same = ::lstat(hidden.c_str(), &now) == 0 && SameFile(now, opened);
-    Result stays = !same               ? Result::failure(kSourceReplaced)
-                   : !lease.unbroken() ? Result::failure(kSourceOpenForWriting)
-                                       : Unchanged(in, opened);
-    if (stays) {
+    Result removal = !same               ? Result::failure(kSourceReplaced)
+                     : !lease.unbroken() ? Result::failure(kSourceOpenForWriting)
+                                         : Unchanged(in, opened);
+    if (removal) {
         if (::unlink(hidden.c_str()) == 0)
             return {};
-        stays = Result::fromErrno(errno);
+        removal = Result::fromErrno(errno);
     }
     // Back under its name: a file renamed into the source's place, or the source itself.
     if (RenameWithoutReplacing(AT_FDCWD, hidden.c_str(), AT_FDCWD, source.c_str()) != 0)
         return Result::failure("The source changed as it was being removed; it is kept as " +
                                hiddenName);
-    return same ? keepSource(stays) : stays;
+    return same ? keepSource(removal) : removal;
 }
 
 Result MoveAcross(const std::string& source, const std::string& destination, CopyWatch* watch) {

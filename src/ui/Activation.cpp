@@ -30,11 +30,8 @@ public:
     }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY ||
-            static_cast<const xcb_property_notify_event_t*>(message)->atom != m_stamp)
+        const auto* change = xcb::PropertyChange(eventType, message);
+        if (!change || change->atom != m_stamp)
             return false;
         // Once Qt has taken the event's time as its own.
         QMetaObject::invokeMethod(

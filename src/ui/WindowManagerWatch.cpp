@@ -28,13 +28,8 @@ WindowManagerWatch::~WindowManagerWatch() {
 }
 
 bool WindowManagerWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
-    if (eventType != "xcb_generic_event_t")
-        return false;
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
-        return false;
-    const auto* change = static_cast<const xcb_property_notify_event_t*>(message);
-    if (change->window == m_root && change->atom == m_check &&
+    const auto* change = xcb::PropertyChange(eventType, message);
+    if (change && change->window == m_root && change->atom == m_check &&
         change->state == XCB_PROPERTY_NEW_VALUE)
         // Once Qt has seen the event too, and what the manager supports with it.
         QMetaObject::invokeMethod(this, &WindowManagerWatch::arrived, Qt::QueuedConnection);

@@ -28,4 +28,14 @@ inline xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
+// The property change that message is, as a native event filter is given it, or null.
+inline const xcb_property_notify_event_t* PropertyChange(const QByteArray& eventType,
+                                                         void* message) {
+    if (eventType != "xcb_generic_event_t" ||
+        (static_cast<const xcb_generic_event_t*>(message)->response_type & 0x7f) !=
+            XCB_PROPERTY_NOTIFY)
+        return nullptr;
+    return static_cast<const xcb_property_notify_event_t*>(message);
+}
+
 } // namespace xcb
